@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/catalogue.h"
+#include "store/table_file.h"
+
+namespace vmx::store {
+
+class FilterExpr;
+
+// An order of the rows of a table: by the fields of a key (compared by type;
+// text ordinally as stored), optionally restricted to the rows a selection
+// expression accepts. Equal keys keep natural order.
+struct OrderSpec {
+  std::vector<int> fields;  // field numbers, most significant first
+  std::string selection;    // filter syntax; empty = every row
+  bool descending = false;
+  bool operator<(const OrderSpec& o) const;
+};
+
+// The one in-memory copy of an open table file. Every cursor and every query on
+// the file shares it, so a post through one is seen by all at once. Changes go
+// to the file first and to memory only when the file write succeeded.
+class Table {
+ public:
+  explicit Table(std::unique_ptr<TableFile> file, std::vector<IndexDef> indexes = {});
+  ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  const TableFile& file() const { return *m_file; }
+  const Schema& schema() const { return m_file->schema(); }
+  const std::filesystem::path& path() const { return m_file->path(); }
+  const std::vector<IndexDef>& indexes() const { return m_indexes; }
+  const IndexDef* find_index(std::string_view name) const;  // case-insensitive
+
+  size_t row_count() const { return m_live; }
+  bool alive(RowId id) const { return id < m_alive.size() && m_alive[id]; }
+  const uint8_t* record(RowId id) const { return m_arena.data() + size_t(id) * m_recsize; }
+  Value get(RowId id, int field) const { return m_file->get(record(id), field); }
+
+  // The live rows in natural order: dBase and unkeyed Paradox by record/row id,
+  // keyed Paradox by primary key.
+  const std::vector<RowId>& natural_order();
+  // The live rows in the given order; kept up to date as rows change.
+  const std::vector<RowId>& order(const OrderSpec& spec);
+  // Compares two rows under an order's key: <0, 0, >0 (ties are 0).
+  int compare_keys(const OrderSpec& spec, RowId a, RowId b) const;
+
+  // Changes: written to the file, then to memory; listeners are told.
+  RowId insert(const uint8_t* record);
+  void update(RowId id, const uint8_t* record);
+  void erase(RowId id);
+
+  // Grows by one on every change; cursors and queries use it to notice changes.
+  uint64_t version() const { return m_version; }
+
+  // Change notification for bound views and queries. Returns a handle for unsubscribe.
+  enum class Change { Inserted, Updated, Erased, Reset };
+  using Listener = std::function<void(Change, RowId)>;
+  int subscribe(Listener l);
+  void unsubscribe(int handle);
+
+  // Evaluates a filter expression on a row (parsed once and cached by text).
+  bool accepts(const std::string& expression, RowId id);
+
+ private:
+  struct OrderCache;
+  OrderCache& cache_for(const OrderSpec& spec);
+  void notify(Change c, RowId id);
+
+  std::unique_ptr<TableFile> m_file;
+  std::vector<IndexDef> m_indexes;
+  size_t m_recsize = 0;
+  std::vector<uint8_t> m_arena;
+  std::vector<bool> m_alive;
+  size_t m_live = 0;
+  uint64_t m_version = 0;
+  std::map<OrderSpec, std::unique_ptr<OrderCache>> m_orders;
+  std::map<std::string, std::unique_ptr<FilterExpr>> m_filters;
+  std::map<int, Listener> m_listeners;
+  int m_next_listener = 1;
+};
+
+}  // namespace vmx::store
