@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vmx::cli {
+
+// Exit codes of valmorix-cli; scripts rely on them.
+inline constexpr int kOk = 0;
+inline constexpr int kStopped = 1;     // an operation stopped with a message
+inline constexpr int kUsageError = 2;  // bad usage or a file that cannot be read
+
+// Each command gets the arguments after its name; it prints its result to
+// standard output and its errors, in plain words, to standard error.
+int cmd_init(const std::vector<std::string>& args);
+int cmd_dump(const std::vector<std::string>& args);
+int cmd_query(const std::vector<std::string>& args);
+
+// RFC 4180 field quoting for CSV output.
+std::string csv_field(const std::string& s);
+
+}  // namespace vmx::cli

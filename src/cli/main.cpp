@@ -1,0 +1,39 @@
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage:\n"
+    "  valmorix-cli init DIR [--demo]\n"
+    "  valmorix-cli dump FILE [--index TAG | --order 'F1;F2'] [--format csv|json]\n"
+    "  valmorix-cli query DIR 'SQL' [--param NAME=VALUE]...\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return vmx::cli::kUsageError;
+  }
+  const std::string command = argv[1];
+  const std::vector<std::string> args(argv + 2, argv + argc);
+  try {
+    if (command == "init") return vmx::cli::cmd_init(args);
+    if (command == "dump") return vmx::cli::cmd_dump(args);
+    if (command == "query") return vmx::cli::cmd_query(args);
+    if (command == "--help" || command == "help") {
+      std::fputs(kUsage, stdout);
+      return vmx::cli::kOk;
+    }
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "valmorix-cli: %s\n", e.what());
+    return vmx::cli::kUsageError;
+  }
+  std::fprintf(stderr, "valmorix-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
+  return vmx::cli::kUsageError;
+}
