@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -134,7 +135,7 @@ class Cursor {
   void require_active() const;
   void refresh();
   void settle(long index);
-  OrderSpec current_spec();
+  const OrderSpec& current_spec();  // cached until the index or filter changes
   void notify(Event e);
   bool matches_locate(RowId id, const std::vector<int>& fields, const std::vector<Value>& values,
                       const LocateOptions& options);
@@ -152,8 +153,10 @@ class Cursor {
   std::vector<uint8_t> m_buffer;
   RowId m_edit_row = kNoRow;
   std::vector<RowId> m_visible;
+  std::string m_key;  // sort key of the current row, to find its place after a delete
   uint64_t m_seen_version = ~0ull;
   bool m_spec_dirty = true;
+  OrderSpec m_spec;
   int m_disabled = 0;
   std::map<int, Observer> m_observers;
   int m_next_observer = 1;

@@ -73,8 +73,7 @@ std::optional<Date> Date::parse(std::string_view text) {
         !number(text.substr(b + 1), d))
       return std::nullopt;
   }
-  if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 || d > days_in_month(y, m))
-    return std::nullopt;
+  if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 || d > days_in_month(y, m)) return std::nullopt;
   return from_ymd(y, m, d);
 }
 

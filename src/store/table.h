@@ -45,13 +45,23 @@ class Table {
   const uint8_t* record(RowId id) const { return m_arena.data() + size_t(id) * m_recsize; }
   Value get(RowId id, int field) const { return m_file->get(record(id), field); }
 
-  // The live rows in natural order: dBase and unkeyed Paradox by record/row id,
-  // keyed Paradox by primary key.
-  const std::vector<RowId>& natural_order();
-  // The live rows in the given order; kept up to date as rows change.
+  // The order a cursor gets without an index: dBase and unkeyed Paradox by row
+  // id (physical order), keyed Paradox by primary key.
+  OrderSpec natural_spec() const;
+  // The live rows in natural order.
+  const std::vector<RowId>& natural_order() { return order(natural_spec()); }
+  // The live rows that the spec's selection accepts, in the spec's order; kept
+  // up to date incrementally as rows change (a post that leaves the key alone
+  // costs nothing here).
   const std::vector<RowId>& order(const OrderSpec& spec);
-  // Compares two rows under an order's key: <0, 0, >0 (ties are 0).
-  int compare_keys(const OrderSpec& spec, RowId a, RowId b) const;
+  // A row's sort key under an order: a byte string whose memcmp order is the
+  // order's, ending in the row id so that every key is unique. Empty when the
+  // selection rejects the row.
+  std::string sort_key(const OrderSpec& spec, RowId id);
+  // The first place in order(spec) whose key is not below `key`.
+  size_t lower_bound(const OrderSpec& spec, std::string_view key);
+  // Encodes a value as the key part of a field (for searches by key).
+  std::string key_part(int field, const Value& v) const;
 
   // Changes: written to the file, then to memory; listeners are told.
   RowId insert(const uint8_t* record);
@@ -68,11 +78,17 @@ class Table {
   void unsubscribe(int handle);
 
   // Evaluates a filter expression on a row (parsed once and cached by text).
+  // Throws Error for a bad expression.
   bool accepts(const std::string& expression, RowId id);
+  // Throws Error when the expression does not compile against this table.
+  void check_filter(const std::string& expression);
 
  private:
   struct OrderCache;
   OrderCache& cache_for(const OrderSpec& spec);
+  std::string make_key(const OrderCache& c, RowId id) const;
+  void key_changed(RowId id, bool inserted, bool erased);
+  FilterExpr& filter_for(const std::string& expression);
   void notify(Change c, RowId id);
 
   std::unique_ptr<TableFile> m_file;

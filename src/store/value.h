@@ -41,8 +41,8 @@ class Value {
   int32_t as_time() const;
 
   const std::string& str() const { return m_text; }  // Text only
-  double num() const { return m_num; }                // Number only
-  int64_t i64() const { return m_int; }               // Integer, Boolean, Date serial, Time ms
+  double num() const { return m_num; }               // Number only
+  int64_t i64() const { return m_int; }              // Integer, Boolean, Date serial, Time ms
   // Timestamp: date serial in i64(), milliseconds in ms().
   int32_t ms() const { return static_cast<int32_t>(m_num); }
 
