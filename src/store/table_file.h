@@ -47,6 +47,10 @@ class TableFile {
   virtual void update(RowId id, const uint8_t* record) = 0;
   // Adds a row (dBase: at the end; keyed Paradox: in key order) and returns its id.
   virtual RowId insert(const uint8_t* record) = 0;
+  // After insert(): copies into `record` the fields the codec filled in itself
+  // (a blank Paradox autoincrement gets the next number), so the caller's copy
+  // of the row matches the file. Codecs that fill nothing leave it unchanged.
+  virtual void fill_assigned(uint8_t* record) const { (void)record; }
   // Removes a row (dBase: sets the deleted flag).
   virtual void erase(RowId id) = 0;
 
