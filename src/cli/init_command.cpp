@@ -1,0 +1,47 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "store/error.h"
+#include "store/installation.h"
+
+namespace vmx::cli {
+
+// valmorix-cli init DIR [--demo]
+int cmd_init(const std::vector<std::string>& args) {
+  std::string dir;
+  bool demo = false;
+  for (const auto& a : args) {
+    if (a == "--demo") {
+      demo = true;
+    } else if (!a.empty() && a[0] == '-') {
+      std::fprintf(
+          stderr, "valmorix-cli init: unknown option '%s'\nusage: valmorix-cli init DIR [--demo]\n",
+          a.c_str());
+      return kUsageError;
+    } else if (dir.empty()) {
+      dir = a;
+    } else {
+      std::fprintf(stderr, "valmorix-cli init: only one directory can be given ('%s' and '%s')\n",
+                   dir.c_str(), a.c_str());
+      return kUsageError;
+    }
+  }
+  if (dir.empty()) {
+    std::fputs("valmorix-cli init: no directory given\nusage: valmorix-cli init DIR [--demo]\n",
+               stderr);
+    return kUsageError;
+  }
+  try {
+    store::init_installation(dir, demo);
+  } catch (const store::Error& e) {
+    std::fprintf(stderr, "valmorix-cli init: %s\n", e.what());
+    return kStopped;
+  }
+  std::printf("%s: installation laid out%s\n", dir.c_str(),
+              demo ? ", with the demo account's portfolio and fund" : "");
+  return kOk;
+}
+
+}  // namespace vmx::cli
