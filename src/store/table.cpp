@@ -55,6 +55,10 @@ Table::Table(std::unique_ptr<TableFile> file, std::vector<IndexDef> indexes)
   m_recsize = m_file->record_size();
   m_file->load([&](RowId id, const uint8_t* rec) {
     if (id >= m_alive.size()) {
+      if (m_arena.capacity() < size_t(id + 1) * m_recsize) {
+        m_arena.reserve(std::max(m_arena.capacity() * 2, size_t(id + 1024) * m_recsize));
+        m_alive.reserve(m_arena.capacity() / std::max<size_t>(m_recsize, 1));
+      }
       m_alive.resize(id + 1, false);
       m_arena.resize(size_t(id + 1) * m_recsize);
     }
@@ -123,6 +127,7 @@ std::string Table::make_key(const OrderCache& c, RowId id) const {
   const uint8_t* rec = record(id);
   if (c.selection && !c.selection->matches(rec)) return {};
   std::string out;
+  out.reserve(32);
   for (int f : c.key_fields) {
     const FieldType t = schema().fields[f].type;
     if (is_text(t)) {
