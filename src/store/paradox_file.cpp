@@ -360,6 +360,10 @@ void ParadoxFile::parse_chain(const std::vector<uint8_t>& b, uint64_t file_size)
   uint32_t block = le16(b.data() + 0x0E);
   std::vector<bool> seen(size_t(m_file_blocks) + 1, false);
   const int64_t rs = int64_t(m_recsize);
+  std::vector<size_t> autoinc;
+  for (size_t f = 0; f < m_types.size(); ++f)
+    if (m_types[f] == kAutoInc) autoinc.push_back(m_offsets[f]);
+  m_locs.reserve(size_t(std::min<uint64_t>(le32(b.data() + 0x06), data / m_recsize)));
   while (block != 0) {
     if (block > whole)
       fail("the block chain points to block " + std::to_string(block) +
@@ -380,9 +384,9 @@ void ParadoxFile::parse_chain(const std::vector<uint8_t>& b, uint64_t file_size)
       m_locs.push_back(Loc{uint16_t(block), uint16_t(s)});
       blk.ids.push_back(id);
       const uint8_t* rec = p + kBlockHead + s * m_recsize;
-      for (size_t f = 0; f < m_types.size(); ++f)
-        if (m_types[f] == kAutoInc && !all_zero(rec + m_offsets[f], 4))
-          m_max_autoinc = std::max(m_max_autoinc, get_flip(rec + m_offsets[f], 4));
+      for (size_t off : autoinc)
+        if (!all_zero(rec + off, 4))
+          m_max_autoinc = std::max(m_max_autoinc, get_flip(rec + off, 4));
     }
     if (m_keysize && count)
       blk.first_key.assign(reinterpret_cast<const char*>(p + kBlockHead), m_keysize);
