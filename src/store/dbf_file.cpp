@@ -610,9 +610,12 @@ void DbfFile::set(uint8_t* record, int field, const Value& v) const {
       std::memcpy(p, buf, 8);
       return;
     }
-    case FieldType::Logical:
-      p[0] = v.is_null() ? ' ' : (v.as_bool() ? 'T' : 'F');
+    case FieldType::Logical: {
+      const bool blank = v.is_null() || (v.kind() == Value::Kind::Text &&
+                                         v.str().find_first_not_of(' ') == std::string::npos);
+      p[0] = blank ? ' ' : (v.as_bool() ? 'T' : 'F');
       return;
+    }
     case FieldType::Memo:
       fail("memo field " + def.name + " is read-only");
     default:

@@ -24,7 +24,8 @@ namespace vmx::store {
 // Row id = record number. Deleted records (flag '*') are not handed to load()'s
 // sink, so the ids of a loaded table may have gaps: the in-memory table sizes its
 // arena by the largest id + 1. The record pointers given to the sink are valid
-// only during load(); the file's bytes are read in one go and released after.
+// only during that call to the sink: the records are read in large pieces into
+// one reused buffer, so a big table is never held twice.
 //
 // Writes go through one file descriptor kept open, in place, never rewriting
 // the file:
@@ -57,7 +58,8 @@ namespace vmx::store {
 //   Error naming the field and the value and leaves the buffer unchanged.
 // - D: YYYYMMDD; 8 spaces, "00000000" or a day that does not exist read as
 //   Null. set accepts Date, Timestamp (its day) and Text (yyyy-mm-dd or yyyymmdd).
-// - L: T t Y y true, F f N n false, '?' or space Null; writes 'T', 'F', ' '.
+// - L: T t Y y true, F f N n false, '?' or space Null; writes 'T', 'F', ' '
+//   (blank text blanks it; other text must read as a boolean: ConversionError).
 // - M: text read from the .DBT (dBase III blocks ending in 1A, dBase IV blocks
 //   with an FF FF 08 00 length header) or FoxPro .FPT beside the table; a
 //   missing memo file or block reads as Null. set() throws: memos are read-only.

@@ -129,6 +129,8 @@ TEST_F(DbfFileTest, ValuesRoundTripThroughTheFile) {
       {"OK", Value::boolean(true), Value::boolean(true)},
       {"OK", Value::boolean(false), Value::boolean(false)},
       {"OK", Value(), Value()},
+      {"OK", text("y"), Value::boolean(true)},
+      {"OK", text(""), Value()},
   };
   const fs::path path = m_dir / "t.dbf";
   auto t = create_dbf(path, ledger_schema());
