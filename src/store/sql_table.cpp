@@ -142,6 +142,28 @@ int x_best_index(sqlite3_vtab* base, sqlite3_index_info* info) {
     info->estimatedRows = 10;
     return SQLITE_OK;
   }
+  // GROUP BY and ORDER BY on text fields: the table keeps such orders (text
+  // ordinally, as our collation compares), so SQLite can skip its own sort of
+  // the whole ledger. Other types are left to SQLite: its NULLs sort first.
+  if (info->nOrderBy > 0) {
+    std::string keys;
+    bool ok = true;
+    for (int o = 0; o < info->nOrderBy && ok; ++o) {
+      const auto& term = info->aOrderBy[o];
+      ok = term.iColumn >= 0 && term.desc == info->aOrderBy[0].desc &&
+           fields[static_cast<size_t>(term.iColumn)].type == FieldType::Character;
+      keys += (o ? "," : "") + std::to_string(term.iColumn);
+    }
+    if (ok) {
+      info->idxNum = info->aOrderBy[0].desc ? -1 : 0;
+      info->idxStr = sqlite3_mprintf("%s", keys.c_str());
+      info->needToFreeIdxStr = 1;
+      info->orderByConsumed = 1;
+      info->estimatedCost = n;
+      info->estimatedRows = static_cast<sqlite3_int64>(n);
+      return SQLITE_OK;
+    }
+  }
   info->idxNum = 0;
   info->estimatedCost = n;
   info->estimatedRows = static_cast<sqlite3_int64>(n);
@@ -178,7 +200,8 @@ const std::vector<RowId>& equal_rows(VTab* vt, int field, sqlite3_value* rhs) {
   return it == ix.rows.end() ? kNoRows : it->second;
 }
 
-int x_filter(sqlite3_vtab_cursor* base, int idx_num, const char*, int argc, sqlite3_value** argv) {
+int x_filter(sqlite3_vtab_cursor* base, int idx_num, const char* idx_str, int argc,
+             sqlite3_value** argv) {
   auto* cur = reinterpret_cast<VCursor*>(base);
   cur->i = 0;
   try {
@@ -198,6 +221,17 @@ int x_filter(sqlite3_vtab_cursor* base, int idx_num, const char*, int argc, sqli
         }
       }
       // A number compared with a text field converts by SQLite's rules: scan.
+    }
+    if (idx_str) {
+      OrderSpec spec;
+      for (const char* p = idx_str; *p;) {
+        char* end = nullptr;
+        spec.fields.push_back(static_cast<int>(std::strtol(p, &end, 10)));
+        p = *end == ',' ? end + 1 : end;
+      }
+      spec.descending = idx_num < 0;
+      cur->rows = &t.order(spec);
+      return SQLITE_OK;
     }
     cur->rows = &t.natural_order();
     return SQLITE_OK;
