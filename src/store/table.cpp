@@ -220,7 +220,9 @@ RowId Table::insert(const uint8_t* rec) {
       m_arena.reserve(std::max(m_arena.capacity() * 2, size_t(id + 1) * m_recsize));
     m_arena.resize(size_t(id + 1) * m_recsize);
   }
-  std::memcpy(m_arena.data() + size_t(id) * m_recsize, rec, m_recsize);
+  uint8_t* stored = m_arena.data() + size_t(id) * m_recsize;
+  std::memcpy(stored, rec, m_recsize);
+  m_file->fill_assigned(stored);  // e.g. the autoincrement the file gave the row
   m_alive[id] = true;
   ++m_live;
   ++m_version;
