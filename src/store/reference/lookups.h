@@ -8,6 +8,10 @@
 
 namespace vmx::store::reference {
 
+// The rule of code_to_lx for one range: the code has the length of `code1`
+// and lies between `code1` and `code2`, compared as text byte by byte.
+bool code_in_range(const std::string& code, const std::string& code1, const std::string& code2);
+
 // The reference tables and the ten shared lookups: one instance per login
 // (the settings window is a view on it). It opens its tables when created, so
 // the lookups work whether or not the settings window is shown. Every search
@@ -41,11 +45,11 @@ class Lookups {
   std::string settlement_name();
 
   // The tables, for the settings window's grids and bulk operations.
-  Cursor& types();          // lx.DB, index "Bzj_rate;Lx", filtered
-  Cursor& code_ranges();    // code_to_lx.DBF, index "ORDER"
-  Cursor& code_list();      // code_N_P.DBF, index "CODE"
-  Cursor& brokers();        // qs.db
-  Cursor& currencies();     // bi.db
+  Cursor& types();               // lx.DB, index "Bzj_rate;Lx", filtered
+  Cursor& code_ranges();         // code_to_lx.DBF, index "ORDER"
+  Cursor& code_list();           // code_N_P.DBF, index "CODE"
+  Cursor& brokers();             // qs.db
+  Cursor& currencies();          // bi.db
   Cursor& account_currencies();  // zh_bi.db (alias ubx)
 
   platform::Dialogs& dialogs() { return m_dialogs; }
