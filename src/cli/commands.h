@@ -15,6 +15,8 @@ inline constexpr int kUsageError = 2;  // bad usage or a file that cannot be rea
 int cmd_init(const std::vector<std::string>& args);
 int cmd_dump(const std::vector<std::string>& args);
 int cmd_query(const std::vector<std::string>& args);
+// Values an account's holdings as a login of it would, printing every message.
+int cmd_calc(const std::vector<std::string>& args);
 
 // RFC 4180 field quoting for CSV output.
 std::string csv_field(const std::string& s);

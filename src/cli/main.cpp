@@ -11,7 +11,8 @@ const char* const kUsage =
     "usage:\n"
     "  valmorix-cli init DIR [--demo]\n"
     "  valmorix-cli dump FILE [--index TAG | --order 'F1;F2'] [--format csv|json]\n"
-    "  valmorix-cli query DIR 'SQL' [--param NAME=VALUE]...\n";
+    "  valmorix-cli query DIR 'SQL' [--param NAME=VALUE]...\n"
+    "  valmorix-cli calc PROGRAM_DIR ACCOUNT_NAME [--answer yes|no]\n";
 
 }  // namespace
 
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     if (command == "init") return vmx::cli::cmd_init(args);
     if (command == "dump") return vmx::cli::cmd_dump(args);
     if (command == "query") return vmx::cli::cmd_query(args);
+    if (command == "calc") return vmx::cli::cmd_calc(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);
       return vmx::cli::kOk;
