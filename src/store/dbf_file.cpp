@@ -181,9 +181,13 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::filesystem::path& path,
     def.name = std::string(trim_right(std::string_view(reinterpret_cast<const char*>(d), len)));
     const char letter = char(d[11]);
     if (!type_of(letter, def.type)) {
-      const std::string shown = (letter >= 0x21 && letter < 0x7F) ? std::string(1, letter)
-                                                                  : "\\x" + std::to_string(d[11]);
-      f->fail("field " + def.name + " has type '" + shown + "', which this program cannot read");
+      char shown[8];
+      if (letter >= 0x21 && letter < 0x7F)
+        std::snprintf(shown, sizeof shown, "%c", letter);
+      else
+        std::snprintf(shown, sizeof shown, "\\x%02X", d[11]);
+      f->fail("field " + def.name + " has type '" + std::string(shown) +
+              "', which this program cannot read");
     }
     def.width = d[16];
     def.decimals = d[17];

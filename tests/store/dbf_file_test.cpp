@@ -357,6 +357,7 @@ TEST_F(DbfFileTest, DamagedFilesAreRefusedByName) {
       {"nofields", header(3, 0, 33, 1) + "\x0D\x1A", "no fields"},
       {"type", header(3, 0, 65, 7) + field("PIC", 'G', 6) + "\x0D\x1A", "'G'"},
       {"typeI", header(0x30, 0, 65, 5) + field("ID", 'I', 4) + "\x0D\x1A", "'I'"},
+      {"typebin", header(3, 0, 65, 5) + field("B", '\x01', 4) + "\x0D\x1A", "'\\x01'"},
       {"hlsmall", header(3, 1, 64, 11) + code + amt + "\x0D" + row, "too small"},
       {"rlsmall", header(3, 1, 97, 8) + code + amt + "\x0D" + row, "record length 8"},
       {"rlzero", header(3, 1, 97, 0) + code + amt + "\x0D" + row, "record length 0"},
