@@ -27,8 +27,7 @@ const char* const kLowerFrom = "From \"tr2.dbf\"";
 HoldingsViews::HoldingsViews(store::Session& session)
     : m_upper(session, "ubx"), m_lower(session, "ubx") {}
 
-// The detail list unbinds from the summary before either goes away.
-HoldingsViews::~HoldingsViews() { m_lower.set_master(static_cast<store::Query*>(nullptr)); }
+HoldingsViews::~HoldingsViews() = default;
 
 std::string HoldingsViews::upper_text(Listing listing) {
   switch (listing) {

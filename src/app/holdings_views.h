@@ -48,7 +48,7 @@ class HoldingsViews {
 
  private:
   store::Query m_upper;
-  store::Query m_lower;
+  store::Query m_lower;  // after m_upper: it goes first and unbinds from its master
   Listing m_listing = Listing::ByCode;
 };
 
