@@ -619,8 +619,42 @@ void ParadoxFile::write_header() {
 }
 
 uint16_t ParadoxFile::new_block_number() const {
+  if (!m_free.empty()) return m_free.back();
   if (m_file_blocks >= 0xFFFF) fail("the table is full (65535 blocks)");
   return uint16_t(m_file_blocks + 1);
+}
+
+void ParadoxFile::claim_block(uint16_t n) {
+  if (!m_free.empty() && m_free.back() == n)
+    m_free.pop_back();
+  else
+    m_file_blocks = n;
+}
+
+// Takes an emptied block out of the chain. Readers that count records block by
+// block (pxlib among them) misread a chain holding an empty block. Unlinking is
+// what removes the block's last row: one two-byte write in the block before it
+// (or the header's first-block field, written by the caller).
+void ParadoxFile::unlink_block(uint16_t bn) {
+  const auto at = std::find(m_chain.begin(), m_chain.end(), bn);
+  const size_t i = size_t(at - m_chain.begin());
+  const uint16_t prev = i > 0 ? m_chain[i - 1] : 0;
+  const uint16_t next = i + 1 < m_chain.size() ? m_chain[i + 1] : 0;
+  uint8_t link[2];
+  if (prev) {
+    put16(link, next);
+    write_at(block_pos(prev), link, 2);
+    m_blocks[prev].next = next;
+  }
+  if (next) {
+    put16(link, prev);
+    write_at(block_pos(next) + 2, link, 2);
+    m_blocks[next].prev = prev;
+  }
+  m_chain.erase(at);
+  m_blocks[bn] = Block{};
+  // Reused in this session only: the file's own free list is not ours to edit.
+  m_free.push_back(bn);
 }
 
 // Writes the block header for `count` records and the chain links of `b`.
@@ -699,7 +733,7 @@ void ParadoxFile::append_first_block(const uint8_t* record, RowId id) {
   set_block_rows(buf, b, 1);
   std::memcpy(buf.data() + kBlockHead, record, m_recsize);
   write_block(n, buf);
-  m_file_blocks = n;
+  claim_block(n);
   if (m_blocks.size() <= n) m_blocks.resize(size_t(n) + 1);
   refresh_first_key(b, buf);
   m_blocks[n] = std::move(b);
@@ -734,7 +768,7 @@ void ParadoxFile::insert_unkeyed(const uint8_t* record, RowId id) {
   uint8_t link[2];
   put16(link, n);
   write_at(block_pos(last), link, 2);
-  m_file_blocks = n;
+  claim_block(n);
   if (m_blocks.size() <= n) m_blocks.resize(size_t(n) + 1);
   m_blocks[last].next = n;
   m_blocks[n] = std::move(nb);
@@ -825,7 +859,7 @@ void ParadoxFile::insert_keyed(const uint8_t* record, RowId id) {
   // then the back link of the block after. Each step leaves a chain that
   // holds every row exactly once.
   write_block(n, nbuf);
-  m_file_blocks = n;
+  claim_block(n);
   if (m_blocks.size() <= n) m_blocks.resize(size_t(n) + 1);
   Block& old = m_blocks[bn];  // resize may have moved it
   const uint16_t after = old.next;
@@ -854,6 +888,8 @@ void ParadoxFile::insert_keyed(const uint8_t* record, RowId id) {
 void ParadoxFile::erase_row(RowId id) {
   const Loc loc = m_locs[id];
   Block& b = m_blocks[loc.block];
+  m_locs[id] = Loc{};
+  if (b.ids.size() == 1) return unlink_block(loc.block);
   std::vector<uint8_t> buf = read_block(loc.block);
   const size_t count = b.ids.size();
   uint8_t* base = buf.data() + kBlockHead;
@@ -865,7 +901,6 @@ void ParadoxFile::erase_row(RowId id) {
   b.ids.erase(b.ids.begin() + loc.slot);
   for (size_t s = loc.slot; s < b.ids.size(); ++s) m_locs[b.ids[s]] = Loc{loc.block, uint16_t(s)};
   refresh_first_key(b, buf);
-  m_locs[id] = Loc{};
 }
 
 void ParadoxFile::erase(RowId id) {

@@ -46,8 +46,10 @@ namespace vmx::store {
 //           appended to the file and linked in after it. The new block is written
 //           before the block that points to it, and the header's counters last.
 //           An equal key is refused ("key violation") before anything is written.
-//   erase   closes the gap in the row's block; an emptied block stays in the
-//           chain as an empty block, which readers skip.
+//   erase   closes the gap in the row's block. A block whose last row goes is
+//           unlinked from the chain (readers such as pxlib misread empty blocks
+//           in it) and reused for the next new block in this session; the
+//           file's own free list is left as it was.
 //
 // Primary index (.PX): not maintained. On the first change to a keyed table
 // that has a .PX beside it, the .DB header's change counter (offset 0x12) is
@@ -121,6 +123,8 @@ class ParadoxFile final : public TableFile {
   void write_header();
   void note_change();
   uint16_t new_block_number() const;
+  void claim_block(uint16_t n);
+  void unlink_block(uint16_t n);
 
   void set_block_rows(std::vector<uint8_t>& buf, const Block& b, size_t count) const;
   void refresh_first_key(Block& b, const std::vector<uint8_t>& buf);
@@ -149,6 +153,7 @@ class ParadoxFile final : public TableFile {
   std::vector<Block> m_blocks;    // by block number; [0] unused
   std::vector<uint16_t> m_chain;  // block numbers along the chain
   std::vector<Loc> m_locs;        // by row id
+  std::vector<uint16_t> m_free;   // blocks unlinked in this session, reusable
   uint32_t m_rows = 0;
   uint32_t m_file_blocks = 0;
   int64_t m_max_autoinc = 0;

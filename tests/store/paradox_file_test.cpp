@@ -518,7 +518,7 @@ TEST_F(ParadoxFileTest, PxlibReadsWhatWeWrite) {
       t->insert(rec.data());
     }
     int n = 0;
-    for (auto it = rows.begin(); it != rows.end() && n < 40; ++n) {  // empties a block or two
+    for (auto it = rows.begin(); it != rows.end() && n < 200; ++n) {  // empties a block or two
       RowId victim = kNoRow;
       t->load([&](RowId id, const uint8_t* r) {
         if (t->get(r, 0).i64() == it->first) victim = id;
@@ -526,6 +526,14 @@ TEST_F(ParadoxFileTest, PxlibReadsWhatWeWrite) {
       t->erase(victim);
       it = rows.erase(it);
     }
+  }
+  {
+    auto ours = open_paradox(p, {});
+    std::vector<int> keys;
+    ours->load([&](RowId, const uint8_t* r) { keys.push_back(int(ours->get(r, 0).i64())); });
+    ASSERT_EQ(keys.size(), rows.size());
+    EXPECT_TRUE(std::equal(keys.begin(), keys.end(), rows.begin(),
+                           [](int k, const auto& row) { return k == row.first; }));
   }
   PxDoc px;
   px.fp = fopen(p.c_str(), "rb");
