@@ -1,0 +1,101 @@
+// The valuation ("更新计算") over a generated 100,000-row holdings ledger,
+// every row posted in both passes. Target: at most 1 s.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "bench_data.h"
+#include "ledger/ledger.h"
+#include "ledger/valuation.h"
+#include "market/security_list.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "store/cursor.h"
+#include "store/installation.h"
+#include "store/reference/lookups.h"
+#include "store/table_file.h"
+
+namespace fs = std::filesystem;
+using namespace vmx;
+
+namespace {
+
+// Answers every question No and counts what was shown, without keeping texts.
+class CountingDialogs : public platform::Dialogs {
+ public:
+  void inform(const std::string&) override { ++shown; }
+  void warn(const std::string&) override { ++shown; }
+  void error(const std::string&) override { ++shown; }
+  bool ask(const std::string&) override {
+    ++shown;
+    return false;
+  }
+  void acknowledge_at(const std::string&, int, int) override { ++shown; }
+  std::optional<std::string> input(const std::string&, const std::string&,
+                                   const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> pick_file(const std::string&, const std::string&,
+                                       const std::string&) override {
+    return std::nullopt;
+  }
+  long shown = 0;
+};
+
+// An installation whose account 我的帐户 holds the generated ledger; the
+// generated rows' type "A" is added to the type table, as a user would have it.
+const fs::path& installation() {
+  static const fs::path dir = [] {
+    const fs::path d = fs::temp_directory_path() / "vmx-bench-valuation";
+    fs::remove_all(d);
+    store::init_installation(d, false, Date::from_ymd(2026, 11, 2));
+    fs::create_directories(d / "generated");
+    bench::make_ledger(d / "generated" / "tr2.DBF", 100000);
+    store::Session s;
+    store::Cursor types(s, d.string(), "lx.DB");
+    types.open();
+    types.append();
+    types.set_string("Lx", "A");
+    types.set_string("Lxm", "A股");
+    types.set_double("Zk_rate", 0.9);
+    types.set_double("Sxf_rate", 0.003);
+    types.set_double("Yhs_rate", 0.001);
+    types.set_double("Bzj_rate", 1);
+    types.post();
+    return d;
+  }();
+  return dir;
+}
+
+void BM_UpCalcHundredThousandRows(benchmark::State& state) {
+  const fs::path dir = installation();
+  const fs::path acc = dir / store::kMyAccountDir;
+  long shown = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    fs::copy_file(dir / "generated" / "tr2.DBF", store::resolve_case_insensitive(acc, "tr2.DBF"),
+                  fs::copy_options::overwrite_existing);
+    {
+      store::Session session;
+      session.set_alias("curr", dir);
+      session.set_alias("ubx", acc);
+      CountingDialogs dialogs;
+      platform::FixedClock clock({Date::from_ymd(2026, 11, 2)});
+      market::SecurityList securities(session);
+      store::reference::Lookups lookups(session, dialogs, securities);
+      ledger::Ledger ledger(session, dialogs);
+      ledger::Valuation valuation(ledger, lookups, dialogs, clock);
+      ledger.cursor();  // the ledger is open before the run, as in the editing window
+      state.ResumeTiming();
+      if (!valuation.up_calc()) state.SkipWithError("the valuation stopped");
+      state.PauseTiming();
+      shown = dialogs.shown;
+    }
+    state.ResumeTiming();
+  }
+  state.counters["messages"] = static_cast<double>(shown);
+}
+BENCHMARK(BM_UpCalcHundredThousandRows)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
