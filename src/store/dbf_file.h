@@ -38,7 +38,7 @@ namespace vmx::store {
 //   the new end are cut off so that size = header + count * record + 1;
 // - erase: one byte, the record's deletion flag, set to '*'.
 // Production index (.MDX): we do not maintain it. When byte 28 of the header
-// says a production index exists, the first write of this session sets it to 0
+// says a production index exists, the first write after opening sets it to 0
 // before touching any record, so a reader that honours the flag stops trusting
 // the now stale .MDX (and one that requires it no longer looks for it). The
 // .MDX file itself is left on disk untouched. The header date is set to today
@@ -65,7 +65,11 @@ namespace vmx::store {
 //   missing memo file or block reads as Null. set() throws: memos are read-only.
 class DbfFile final : public TableFile {
  public:
-  // See open_dbf / create_dbf in table_file.h; the rules are above.
+  // See open_dbf / create_dbf in table_file.h; the rules are above. create
+  // writes a dBase III header (version 03, GBK code page mark 4D, no index
+  // flag) with fields of types C N F D L, names of 1 to 10 ASCII characters
+  // stored as given, no rows; it writes beside the target and renames over it,
+  // so a failure leaves an existing file as it was.
   static std::unique_ptr<DbfFile> open(const std::filesystem::path& path,
                                        const OpenOptions& options);
   static std::unique_ptr<DbfFile> create(const std::filesystem::path& path, const Schema& schema);
