@@ -1,17 +1,18 @@
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/account_list.h"
+#include "app/workspace.h"
 #include "cli/commands.h"
-#include "ledger/ledger.h"
 #include "ledger/valuation.h"
-#include "market/security_list.h"
 #include "platform/clock.h"
+#include "platform/help.h"
 #include "platform/scripted_dialogs.h"
 #include "store/cursor.h"
 #include "store/error.h"
-#include "store/reference/lookups.h"
 #include "store/session.h"
 
 namespace vmx::cli {
@@ -73,22 +74,25 @@ int cmd_calc(const std::vector<std::string>& args) {
     std::fflush(stdout);
   });
   store::Session session;
+  platform::LoggingHelp help;
+  std::unique_ptr<app::Workspace> workspace;
   try {
-    session.set_alias("curr", std::filesystem::absolute(dir));
-    const std::filesystem::path acc = account_dir(session, positional[1]);
-    if (!std::filesystem::is_directory(acc, ec))
-      throw store::Error("the data directory " + acc.string() + " of account '" + positional[1] +
-                         "' does not exist");
-    session.set_alias("ubx", acc);
+    app::LoginState login;
+    login.curr_dir = std::filesystem::absolute(dir);
+    login.acc_name = positional[1];
+    app::bind_program_directory(session, login.curr_dir);
+    login.acc_dir = account_dir(session, login.acc_name);
+    if (!std::filesystem::is_directory(login.acc_dir, ec))
+      throw store::Error("the data directory " + login.acc_dir.string() + " of account '" +
+                         login.acc_name + "' does not exist");
+    workspace = std::make_unique<app::Workspace>(session, dialogs, platform::system_clock(), help,
+                                                 std::move(login));
   } catch (const store::Error& e) {
     std::fprintf(stderr, "calc: %s\n", e.what());
     return kUsageError;
   }
-
-  market::SecurityList securities(session);
-  store::reference::Lookups lookups(session, dialogs, securities);
-  ledger::Ledger ledger(session, dialogs);
-  ledger::Valuation valuation(ledger, lookups, dialogs, platform::system_clock());
+  ledger::Valuation valuation(workspace->ledger(), workspace->lookups(), dialogs,
+                              workspace->clock());
   return valuation.up_calc() ? kOk : kStopped;
 }
 

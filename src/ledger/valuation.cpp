@@ -203,7 +203,6 @@ bool Valuation::calc() {
       income = cost2 - cost1 - sxf - yhs;
       c.set_double("INCOME", static_cast<double>(income));
     }
-    if (lx == kCashCode) income = 0;
     c.set_double("INC",
                  round_half_even(cost1) != 0 ? static_cast<double>(income * 100 / cost1) : 9999.9);
 
