@@ -958,7 +958,7 @@ void ParadoxFile::create(const std::filesystem::path& path, const Schema& schema
   if (n == 0 || n > 255) refuse("a table needs 1 to 255 fields");
   if (schema.key_fields < 0 || size_t(schema.key_fields) > n) refuse("more key fields than fields");
 
-  std::vector<std::pair<uint8_t, uint8_t>> specs;
+  std::vector<std::pair<uint8_t, uint8_t>> layout;
   std::vector<std::string> names;
   size_t recsize = 0;
   for (const FieldDef& f : schema.fields) {
@@ -1004,7 +1004,7 @@ void ParadoxFile::create(const std::filesystem::path& path, const Schema& schema
     std::string gname = utf8_to_gbk(f.name);
     if (gname.empty() || gname.size() > 25 || gname.find('\0') != std::string::npos)
       refuse("field name '" + f.name + "' must be 1 to 25 bytes");
-    specs.emplace_back(t, uint8_t(w));
+    layout.emplace_back(t, uint8_t(w));
     names.push_back(std::move(gname));
     recsize += size_t(w);
   }
@@ -1042,7 +1042,7 @@ void ParadoxFile::create(const std::filesystem::path& path, const Schema& schema
   h[0x6C] = 1;
   h[0x6D] = 1;
   size_t pos = 0x78;
-  for (const auto& [t, w] : specs) {
+  for (const auto& [t, w] : layout) {
     h[pos++] = t;
     h[pos++] = w;
   }
