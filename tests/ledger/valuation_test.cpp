@@ -205,4 +205,26 @@ TEST(Valuation, UpCalcSwitchesToTheHoldingsViewAndRefreshesViewsOnce) {
   EXPECT_EQ(resets, 1);
 }
 
+TEST(Valuation, SinglePrecisionWorkingValuesAndCurrencyRates) {
+  LedgerRow usd_cash = cash_row(1000, 1, "htzq", "2002");
+  for (auto& [field, value] : usd_cash)
+    if (field == "BIRATE") value = N(7.1);
+  LedgerFixture f({cash_row(2900), usd_cash, security_row("600000", 10000, 9.85, 9.85)});
+  auto& accounts = f.lookups->account_currencies();
+  accounts.append();
+  accounts.set_string("Qsdm", "htzq");
+  accounts.set_string("Zjzh", "2002");
+  accounts.set_string("Bicode", "USD");  // any case
+  accounts.post();
+
+  ASSERT_TRUE(f.valuation->up_calc());
+  // 9.85 held in single precision is 9.8500003814...: the stored cost shows it.
+  EXPECT_DOUBLE_EQ(f.row("600000").get_double("COST1"), 98500.0038);
+  EXPECT_DOUBLE_EQ(f.row("600000").get_double("COST2"), 98500);
+  // Totals in the settlement currency: 2900 + 1000 x 7.1 + 98500.
+  EXPECT_NEAR(f.row("zzc", "###").get_double("COST2"), 108500, 0.01);
+  f.ledger->cursor().locate("ZJZH", {T("2002")});
+  EXPECT_DOUBLE_EQ(f.ledger->cursor().get_double("PER"), 6.54);  // 7100 of 108500
+}
+
 }  // namespace
