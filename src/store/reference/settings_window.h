@@ -52,7 +52,7 @@ class TForm_set : public QDialog {
   QLabel* settlement_label() const { return m_settlement; }
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
+  // Every way of closing (the close buttons, the title bar, Escape) ends here.
   void done(int result) override;
 
  private:
