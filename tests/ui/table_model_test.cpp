@@ -18,7 +18,8 @@ class TableModelTest : public QObject {
   void init() {
     m_dir = std::make_unique<test::TempDir>();
     Schema s;
-    s.fields = {{"CODE", FieldType::Character, 6, 0}, {"NAME", FieldType::Character, 8, 0},
+    s.fields = {{"CODE", FieldType::Character, 6, 0},
+                {"NAME", FieldType::Character, 8, 0},
                 {"PRICE", FieldType::Numeric, 10, 3}};
     auto f = create_table_file(*m_dir / "allstocks.DBF", s);
     std::vector<uint8_t> buf(f->record_size());
@@ -82,6 +83,61 @@ class TableModelTest : public QObject {
     QCOMPARE(model.rowCount(), 0);
     grid.open();
     QCOMPARE(model.rowCount(), 4);
+  }
+
+  // Edits go into the cursor's buffer and reach the table only when posted;
+  // a text that does not convert is refused with a reason; a new row shows
+  // at the bottom until posted; read-only models refuse edits.
+  void edits_through_the_buffer() {
+    Cursor grid(*m_session, "ubx", "allstocks.dbf");
+    grid.set_index_fields("CODE");
+    grid.open();
+    Cursor other(*m_session, "ubx", "allstocks.dbf");
+    other.open();
+    ui::TableModel model(grid);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.set_columns({{"CODE", ""}, {"NAME", ""}, {"PRICE", ""}});
+    QVERIFY(!(model.flags(model.index(0, 1)) & Qt::ItemIsEditable));
+    QVERIFY(!model.setData(model.index(0, 1), "x"));
+    model.set_editable(true);
+
+    struct Case {
+      int column;
+      QString typed;
+      bool ok;
+      QString shown;  // what the cell shows afterwards
+    };
+    const Case cases[] = {
+        {2, "13.25", true, "13.25"}, {2, "12,5", false, "13.25"}, {2, "abc", false, "13.25"},
+        {2, " 7 ", true, "7"},       {2, "", true, ""},           {1, "新名字", true, "新名字"},
+    };
+    for (const auto& c : cases) {
+      QCOMPARE(model.setData(model.index(0, c.column), c.typed), c.ok);
+      QCOMPARE(model.last_error().isEmpty(), c.ok);
+      QCOMPARE(model.data(model.index(0, c.column)).toString(), c.shown);
+    }
+    QVERIFY(other.locate("CODE", {Value::text("000001")}));
+    QCOMPARE(QString::fromStdString(other.get_string("NAME")), QStringLiteral("深发展"));
+    QVERIFY(model.pending());
+    // Editing another row posts the first.
+    QVERIFY(model.setData(model.index(1, 2), "1"));
+    QVERIFY(other.locate("CODE", {Value::text("000001")}));
+    QCOMPARE(QString::fromStdString(other.get_string("NAME")), QStringLiteral("新名字"));
+    model.cancel();
+    QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("12.5"));
+
+    QVERIFY(model.append_row());
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.insert_row(), 3);
+    QVERIFY(model.setData(model.index(3, 0), "000002"));
+    QVERIFY(model.post());
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("000002"));
+    QVERIFY(model.remove_row(1));
+    QCOMPARE(model.rowCount(), 3);
+    QVERIFY(model.append_row());
+    QVERIFY(model.remove_row(3));  // an unposted new row is just dropped
+    QCOMPARE(model.rowCount(), 3);
   }
 
  private:
