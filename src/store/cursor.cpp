@@ -43,7 +43,9 @@ void Cursor::close() {
   m_state = State::Inactive;
   if (m_session_handle) m_session.unregister_user(m_session_handle);
   m_session_handle = 0;
-  m_table.reset();
+  // Views told of the close may still unsubscribe from the table; when this
+  // cursor held the last reference it must outlive that.
+  const std::shared_ptr<Table> keep = std::move(m_table);
   m_row = kNoRow;
   m_pos = -1;
   m_eof = m_bof = true;
