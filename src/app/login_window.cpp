@@ -161,6 +161,9 @@ void TForm1::log_in(const LoginState& state) {
   m_main->setAttribute(Qt::WA_DeleteOnClose, false);
   connect(m_main, &TForm7::logged_out, this, &TForm1::logged_out);
   connect(m_main, &TForm7::quit_requested, this, &TForm1::quit);
+  // Without a window manager a maximised window keeps its size: start it at
+  // the screen's size so it fills the screen either way.
+  if (QScreen* screen = this->screen()) m_main->setGeometry(screen->availableGeometry());
   m_main->showMaximized();
 
   // The long-lived windows of the login, created hidden.

@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ledger/valuation.h"
 #include "platform/error_boundary.h"
@@ -287,7 +288,7 @@ void TForm7::fit_columns(QTableView* grid) {
   grid->resizeColumnsToContents();
   QHeaderView* header = grid->horizontalHeader();
   for (int c = 0; c < header->count(); ++c)
-    if (header->sectionSize(c) > 260) header->resizeSection(c, 260);
+    header->resizeSection(c, std::min(header->sectionSize(c) + 10, 260));
 }
 
 QAction* TForm7::action(const QString& text) const {

@@ -64,6 +64,9 @@ QVariant QueryModel::data(const QModelIndex& index, int role) const {
     return QVariant::fromValue((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
   }
   if (role != Qt::DisplayRole) return {};
+  // Fifteen significant digits, as the old grids showed a float: an average
+  // like 99.81996000000001 reads 99.81996.
+  if (v.kind() == store::Value::Kind::Number) return QString::number(v.as_number(), 'g', 15);
   return QString::fromStdString(v.as_string());
 }
 

@@ -197,6 +197,27 @@ class MainWindowTest : public QObject {
     QVERIFY(w->upper_model()->rowCount() > 0);
   }
 
+  // F8: the security list's price reaches the code list, the holdings and
+  // both lists.
+  void price_update_chain() {
+    app::TForm7* w = m_login->main_window();
+    {
+      store::Session s;
+      store::Cursor list(s, m_dir->path().string(), "allstocks.DBF");
+      list.open();
+      QVERIFY(list.locate("CODE", {store::Value::text("600000")}));
+      list.set_double("PRICE", 9.87);
+      list.post();
+    }
+    w->action(QStringLiteral("根据下载价格文件更新"))->trigger();
+    QVERIFY(m_dialogs->texts().empty());
+    ui::QueryModel* up = w->upper_model();
+    int row = 0;
+    while (row < up->rowCount() && cell(up, row, 0) != QStringLiteral("600000")) ++row;
+    QVERIFY(row < up->rowCount());
+    QCOMPARE(cell(up, row, 4), QStringLiteral("9.87"));  // 当前价
+  }
+
   void logout_keeps_the_program_running() {
     app::TForm7* w = m_login->main_window();
     QTest::mouseClick(w->button(QStringLiteral("退出系统")), Qt::LeftButton);
