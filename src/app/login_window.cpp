@@ -189,7 +189,9 @@ void TForm1::logged_out() {
   activateWindow();
 }
 
-void TForm1::quit() { close(); }
+// Called from inside the main window's menu handler, which must return before
+// the main window goes: the close waits for the event loop.
+void TForm1::quit() { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); }
 
 void TForm1::BitBtn2Click() { close(); }
 

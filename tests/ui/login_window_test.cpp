@@ -1,5 +1,6 @@
 #include "app/login_window.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -181,8 +182,8 @@ class LoginWindowTest : public QObject {
     QSignalSpy closed(&w, &app::TForm1::closed);
     w.BitBtn1Click();
     // The main window's menu item ends the program: ubx closed, both windows gone.
-    w.main_window()->N_exitClick();
-    QCOMPARE(closed.count(), 1);
+    w.main_window()->action(QStringLiteral("退出系统"))->trigger();
+    QTRY_COMPARE(closed.count(), 1);
     QVERIFY(!w.isVisible());
     QVERIFY(!w.main_window());
 
