@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "store/value.h"
+
 namespace vmx::cli {
 
 // Exit codes of valmorix-cli; scripts rely on them.
@@ -18,6 +20,9 @@ int cmd_query(const std::vector<std::string>& args);
 // Values an account's holdings as a login of it would, printing every message.
 int cmd_calc(const std::vector<std::string>& args);
 
+// A value as CSV prints it: dates yyyy-mm-dd, logicals true/false, numbers in
+// their shortest exact form, blanks empty.
+std::string csv_text(const store::Value& v);
 // RFC 4180 field quoting for CSV output.
 std::string csv_field(const std::string& s);
 

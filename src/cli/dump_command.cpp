@@ -59,18 +59,6 @@ std::string json_string(const std::string& s) {
   return out + "\"";
 }
 
-std::string plain_text(const store::Value& v) {
-  using K = store::Value::Kind;
-  switch (v.kind()) {
-    case K::Null:
-      return {};
-    case K::Boolean:
-      return v.as_bool() ? "true" : "false";
-    default:
-      return v.as_string();
-  }
-}
-
 std::string json_value(const store::Value& v) {
   using K = store::Value::Kind;
   switch (v.kind()) {
@@ -87,6 +75,18 @@ std::string json_value(const store::Value& v) {
 }
 
 }  // namespace
+
+std::string csv_text(const store::Value& v) {
+  using K = store::Value::Kind;
+  switch (v.kind()) {
+    case K::Null:
+      return {};
+    case K::Boolean:
+      return v.as_bool() ? "true" : "false";
+    default:
+      return v.as_string();  // numbers in their shortest exact form, dates yyyy-mm-dd
+  }
+}
 
 std::string csv_field(const std::string& s) {
   if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
@@ -154,7 +154,7 @@ int cmd_dump(const std::vector<std::string>& args) {
     for (const store::RowId id : c.rows()) {
       if (format == "csv") {
         for (size_t i = 0; i < n; ++i)
-          out += (i ? "," : "") + csv_field(plain_text(c.table().get(id, static_cast<int>(i))));
+          out += (i ? "," : "") + csv_field(csv_text(c.table().get(id, static_cast<int>(i))));
         out += "\r\n";
       } else {
         out += first_row ? "\n  {" : ",\n  {";

@@ -14,21 +14,6 @@ namespace {
 
 const char* const kQueryUsage = "usage: valmorix-cli query DIR 'SQL' [--param NAME=VALUE]...\n";
 
-// Dates yyyy-mm-dd, logicals true/false, numbers in their shortest exact form.
-std::string cell_text(const store::Value& v) {
-  using K = store::Value::Kind;
-  switch (v.kind()) {
-    case K::Null:
-      return {};
-    case K::Boolean:
-      return v.as_bool() ? "true" : "false";
-    case K::Number:
-      return store::format_number(v.num());
-    default:
-      return v.as_string();
-  }
-}
-
 int usage(const char* problem) {
   std::fprintf(stderr, "query: %s\n%s", problem, kQueryUsage);
   return kUsageError;
@@ -76,7 +61,7 @@ int cmd_query(const std::vector<std::string>& args) {
     out += "\r\n";
     for (size_t r = 0; r < q.count(); ++r) {
       for (size_t c = 0; c < columns.size(); ++c)
-        out += (c ? "," : "") + csv_field(cell_text(q.value_at(r, static_cast<int>(c))));
+        out += (c ? "," : "") + csv_field(csv_text(q.value_at(r, static_cast<int>(c))));
       out += "\r\n";
       if (out.size() > (1 << 16)) {
         std::fwrite(out.data(), 1, out.size(), stdout);

@@ -5,6 +5,7 @@
 
 #include "store/catalogue.h"
 #include "store/table_file.h"
+#include "support/cli_run.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -12,21 +13,9 @@ using namespace vmx::store;
 
 namespace {
 
-struct CliRun {
-  int code;
-  std::string out;
-};
+using test::CliRun;
 
-CliRun run(const std::string& args) {
-  const std::string cmd = std::string(VMX_CLI) + " query " + args + " 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int status = pclose(p);
-  return {WEXITSTATUS(status), out};
-}
+CliRun run(const std::string& args) { return test::run_cli("query " + args); }
 
 TEST(QueryCommand, PrintsCsvAndExitCodes) {
   test::TempDir dir;
