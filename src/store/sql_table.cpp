@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <string_view>
@@ -263,10 +264,20 @@ int x_column(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int col) {
     if (def.type == FieldType::Character) {
       // Most ledger text is ASCII: hand the stored bytes over without iconv.
       const std::string_view raw = t.file().raw_text(t.record(id), col);
+      // The row's bytes stay put while the statement runs (a query never
+      // changes the table), so SQLite may read them where they are.
       if (is_ascii(raw))
-        sqlite3_result_text(ctx, raw.data(), static_cast<int>(raw.size()), SQLITE_TRANSIENT);
+        sqlite3_result_text(ctx, raw.data(), static_cast<int>(raw.size()), SQLITE_STATIC);
       else
         result_text(ctx, gbk_to_utf8(raw));
+      return SQLITE_OK;
+    }
+    if (is_numeric(def.type) && def.type != FieldType::Bcd) {
+      const double d = cur->vt->table->number(id, col);
+      if (std::isnan(d))
+        sqlite3_result_null(ctx);
+      else
+        sqlite3_result_double(ctx, d);
       return SQLITE_OK;
     }
     const Value v = t.get(id, col);

@@ -227,6 +227,7 @@ RowId Table::insert(const uint8_t* rec) {
   ++m_live;
   ++m_version;
   key_changed(id, true, false);
+  refresh_numbers(id);
   notify(Change::Inserted, id);
   return id;
 }
@@ -237,6 +238,7 @@ void Table::update(RowId id, const uint8_t* rec) {
   std::memcpy(m_arena.data() + size_t(id) * m_recsize, rec, m_recsize);
   ++m_version;
   key_changed(id, false, false);
+  refresh_numbers(id);
   notify(Change::Updated, id);
 }
 
@@ -247,7 +249,38 @@ void Table::erase(RowId id) {
   m_alive[id] = false;
   --m_live;
   ++m_version;
+  refresh_numbers(id);
   notify(Change::Erased, id);
+}
+
+namespace {
+double decoded_number(const TableFile& f, const uint8_t* rec, int field) {
+  const Value v = f.get(rec, field);
+  return v.is_null() ? std::nan("") : v.as_number();
+}
+}  // namespace
+
+void Table::build_numbers() {
+  const auto& fields = schema().fields;
+  m_number_slot.assign(fields.size(), -1);
+  m_number_count = 0;
+  for (size_t f = 0; f < fields.size(); ++f)
+    if (is_numeric(fields[f].type)) m_number_slot[f] = static_cast<int>(m_number_count++);
+  if (m_number_count == 0) m_number_count = 1;  // keeps the arithmetic simple; never read
+  m_numbers.assign(m_alive.size() * m_number_count, std::nan(""));
+  for (RowId id = 0; id < m_alive.size(); ++id)
+    if (m_alive[id]) refresh_numbers(id);
+}
+
+void Table::refresh_numbers(RowId id) {
+  if (m_numbers.empty()) return;  // not built yet: nothing to keep up to date
+  if (m_numbers.size() < m_alive.size() * m_number_count)
+    m_numbers.resize(std::max(m_numbers.size() * 2, m_alive.size() * m_number_count), std::nan(""));
+  double* row = m_numbers.data() + size_t(id) * m_number_count;
+  for (size_t f = 0; f < m_number_slot.size(); ++f)
+    if (m_number_slot[f] >= 0)
+      row[m_number_slot[f]] =
+          alive(id) ? decoded_number(*m_file, record(id), static_cast<int>(f)) : std::nan("");
 }
 
 int Table::subscribe(Listener l) {
