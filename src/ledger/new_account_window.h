@@ -22,7 +22,7 @@ namespace vmx::ledger {
 // open for another account; closing it frees it (WA_DeleteOnClose).
 //
 // Opened by the holdings editing window's "新建资金帐户" button:
-//   ledger::TForm_newacc::open(workspace, settings_window, this);
+//   ledger::TForm_newacc::launch(workspace, settings_window, this);
 class TForm_newacc : public QDialog {
   Q_OBJECT
  public:
@@ -36,7 +36,7 @@ class TForm_newacc : public QDialog {
 
   // Creates the window and shows it without blocking; returns it (it deletes
   // itself when closed).
-  static TForm_newacc* open(app::Workspace& workspace, store::reference::TForm_set* settings,
+  static TForm_newacc* launch(app::Workspace& workspace, store::reference::TForm_set* settings,
                             QWidget* parent = nullptr);
 
   // A broker picked from the list (its row): fills the code and name boxes.
