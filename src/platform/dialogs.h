@@ -31,6 +31,14 @@ class Dialogs {
   virtual std::optional<std::string> pick_file(const std::string& caption,
                                                const std::string& directory,
                                                const std::string& filter) = 0;
+  // A file to write, which may not exist yet; nullopt when the user cancels.
+  // Unless overridden it is picked as pick_file picks (the scripted dialogs
+  // record it as a PickFile).
+  virtual std::optional<std::string> pick_save_file(const std::string& caption,
+                                                    const std::string& directory,
+                                                    const std::string& filter) {
+    return pick_file(caption, directory, filter);
+  }
 };
 
 }  // namespace vmx::platform

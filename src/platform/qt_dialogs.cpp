@@ -50,4 +50,12 @@ std::optional<std::string> QtDialogs::pick_file(const std::string& caption,
   return f.toStdString();
 }
 
+std::optional<std::string> QtDialogs::pick_save_file(const std::string& caption,
+                                                     const std::string& directory,
+                                                     const std::string& filter) {
+  const QString f = QFileDialog::getSaveFileName(m_parent, q(caption), q(directory), q(filter));
+  if (f.isEmpty()) return std::nullopt;
+  return f.toStdString();
+}
+
 }  // namespace vmx::platform

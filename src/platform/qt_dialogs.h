@@ -21,6 +21,9 @@ class QtDialogs : public Dialogs {
                                    const std::string& initial) override;
   std::optional<std::string> pick_file(const std::string& caption, const std::string& directory,
                                        const std::string& filter) override;
+  std::optional<std::string> pick_save_file(const std::string& caption,
+                                            const std::string& directory,
+                                            const std::string& filter) override;
 
  private:
   QWidget* m_parent;
