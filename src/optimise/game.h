@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "optimise/model.h"
@@ -59,17 +60,16 @@ inline constexpr double kWealthFloor = 0.00390625;
 // Sums of wealth or of price levels above this end a game early.
 inline constexpr double kOverflowLimit = 1e32;
 inline constexpr std::array<const char*, kParticipants> kParticipantNames = {"玩家1", "玩家2",
-                                                                              "玩家3", "电 脑"};
+                                                                             "玩家3", "电 脑"};
 inline constexpr std::array<const char*, 4> kTargetChoices = {"10000", "100000", "1000000",
-                                                             "10000000"};
+                                                              "10000000"};
 inline constexpr std::array<const char*, 6> kDelayChoices = {"0", "0.1", "0.2", "0.5", "1", "1.5"};
 inline constexpr const char* kGameHelp =
     "检验和模拟的方法是:根据概率预测,重复随机地产生几种证券的未来价格;实验多次可见电脑有一定优势"
     "；选择线性绘图时，差距更加明显。加大延迟时间可以增强游戏效果。当价格或资产减少到极小时，系统便"
     "假设它不再变化.";
 inline constexpr const char* kDrawFailedMessage = "增倍数太大,无法显示.";
-inline constexpr const char* kTargetMissedMessage =
-    "1000回合内没有人达到终级总金额, 游戏结束.";
+inline constexpr const char* kTargetMissedMessage = "1000回合内没有人达到终级总金额, 游戏结束.";
 
 // One participant's new wealth after a turn with outcome prices r[1..3]
 // (r[0] unused): the update of the game, the floor applied after each group's
@@ -80,8 +80,8 @@ double next_wealth(const Model& m, const Proportions& current, const Proportions
 struct GameSettings {
   enum class End { Turns, Target };
   End end = End::Turns;
-  int turns = 100;         // 10..1000, turns mode
-  double target = 10000;   // target mode
+  int turns = 100;        // 10..1000, turns mode
+  double target = 10000;  // target mode
 };
 
 // One game. Reads the model, the proportions and the player count from the

@@ -80,7 +80,7 @@ struct State {
       {{0, 0, 400, 600}, {250, 250, 250, 250}, {0, 334, 333, 333}}};
   int player_count = 3;  // 1..3
 
-  Model model;       // the values in force (see read_controls)
+  Model model;         // the values in force (see read_controls)
   JointTable table{};  // built by read_correlations
   // Each row's proportions (fractions, signed), as the last "归一化" left them.
   std::array<Proportions, kPlayers> proportions{

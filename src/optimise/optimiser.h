@@ -45,10 +45,10 @@ std::optional<double> growth_bits(const Model& m, const JointTable& table,
                                   const Proportions& current, const Proportions& x);
 
 struct SearchResult {
-  Proportions best{};        // y0..y3 (y0 = 1 − |y1| − |y2| − |y3|)
-  double bits = -100;        // G* (−100 when no point was feasible)
-  bool found = false;        // some grid point was feasible
-  int evaluated = 0;         // grid points whose growth was computed
+  Proportions best{};  // y0..y3 (y0 = 1 − |y1| − |y2| − |y3|)
+  double bits = -100;  // G* (−100 when no point was feasible)
+  bool found = false;  // some grid point was feasible
+  int evaluated = 0;   // grid points whose growth was computed
 };
 // better: nine passes over 27-point grids, risky proportions in [−1, 1],
 // starting at −1/0/+1 and halving the half-width until it is no longer above
