@@ -19,6 +19,8 @@ int cmd_dump(const std::vector<std::string>& args);
 int cmd_query(const std::vector<std::string>& args);
 // Values an account's holdings as a login of it would, printing every message.
 int cmd_calc(const std::vector<std::string>& args);
+// Loads a model file and prints the optimiser's proportions (per mille) and growth.
+int cmd_optimise(const std::vector<std::string>& args);
 
 // A value as CSV prints it: dates yyyy-mm-dd, logicals true/false, numbers in
 // their shortest exact form, blanks empty.
