@@ -19,6 +19,9 @@ int cmd_dump(const std::vector<std::string>& args);
 int cmd_query(const std::vector<std::string>& args);
 // Values an account's holdings as a login of it would, printing every message.
 int cmd_calc(const std::vector<std::string>& args);
+// Prints the holdings or closing report of an account as the printer would
+// receive its lines, or writes it as a PDF file.
+int cmd_report(const std::vector<std::string>& args);
 // Loads a model file and prints the optimiser's proportions (per mille) and growth.
 int cmd_optimise(const std::vector<std::string>& args);
 

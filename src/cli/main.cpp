@@ -13,7 +13,8 @@ const char* const kUsage =
     "  valmorix-cli dump FILE [--index TAG | --order 'F1;F2'] [--format csv|json]\n"
     "  valmorix-cli query DIR 'SQL' [--param NAME=VALUE]...\n"
     "  valmorix-cli calc PROGRAM_DIR ACCOUNT_NAME [--answer yes|no]\n"
-    "  valmorix-cli optimise FILE.prd [--current P0,P1,P2,P3]\n";
+    "  valmorix-cli optimise FILE.prd [--current P0,P1,P2,P3]\n"
+    "  valmorix-cli report holdings|closed PROGRAM_DIR ACCOUNT_NAME [--pdf FILE]\n";
 
 }  // namespace
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     if (command == "dump") return vmx::cli::cmd_dump(args);
     if (command == "query") return vmx::cli::cmd_query(args);
     if (command == "calc") return vmx::cli::cmd_calc(args);
+    if (command == "report") return vmx::cli::cmd_report(args);
     if (command == "optimise") return vmx::cli::cmd_optimise(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);

@@ -1,0 +1,120 @@
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/account_list.h"
+#include "app/workspace.h"
+#include "cli/commands.h"
+#include "ledger/report/holdings_report.h"
+#include "platform/clock.h"
+#include "platform/help.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/scripted_printer.h"
+#include "store/cursor.h"
+#include "store/error.h"
+#include "store/session.h"
+#ifdef VMX_CLI_PDF
+#include "platform/qt_page_painter.h"
+#endif
+
+namespace vmx::cli {
+
+namespace {
+
+const char* const kReportUsage =
+    "usage: valmorix-cli report holdings|closed PROGRAM_DIR ACCOUNT_NAME [--pdf FILE]\n";
+
+int usage(const std::string& problem) {
+  std::fprintf(stderr, "report: %s\n%s", problem.c_str(), kReportUsage);
+  return kUsageError;
+}
+
+// The account's data directory, as the login finds it: the z.db row with this
+// user name, exactly. No password is asked.
+std::filesystem::path account_dir(store::Session& session, const std::string& name) {
+  store::Cursor accounts(session, "curr", "z.db");
+  accounts.open();
+  if (!accounts.locate("User_name", {store::Value::text(name)}))
+    throw store::Error("no account named '" + name + "' in " +
+                       session.resolve("curr", "z.db").string());
+  const std::string subdir = accounts.get_string("Subdir");
+  if (subdir.empty()) throw store::Error("account '" + name + "' has no data directory in z.db");
+  return session.alias_dir("curr") / subdir;
+}
+
+}  // namespace
+
+int cmd_report(const std::vector<std::string>& args) {
+  std::vector<std::string> positional;
+  std::filesystem::path pdf;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--pdf") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) return usage("--pdf needs a file name");
+      pdf = args[++i];
+    } else if (args[i].starts_with("--")) {
+      return usage("unknown option " + args[i]);
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (positional.size() != 3)
+    return usage("give the report, a program directory and an account name");
+  const std::string& kind = positional[0];
+  if (kind != "holdings" && kind != "closed")
+    return usage("the report is holdings or closed, not '" + kind + "'");
+#ifndef VMX_CLI_PDF
+  if (!pdf.empty()) {
+    std::fputs("report: this valmorix-cli was built without QtGui and writes no PDF\n", stderr);
+    return kUsageError;
+  }
+#endif
+  const std::filesystem::path dir = positional[1];
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) {
+    std::fprintf(stderr, "report: %s is not a directory\n", dir.string().c_str());
+    return kUsageError;
+  }
+
+  platform::ScriptedDialogs dialogs;
+  dialogs.on_show([](const platform::ScriptedDialogs::Shown& s) {
+    std::fputs((s.text + "\n").c_str(), stderr);
+  });
+  store::Session session;
+  platform::LoggingHelp help;
+  platform::ScriptedPrinter printer;
+  try {
+    app::LoginState login;
+    login.curr_dir = std::filesystem::absolute(dir);
+    login.acc_name = positional[2];
+    app::bind_program_directory(session, login.curr_dir);
+    login.acc_dir = account_dir(session, login.acc_name);
+    if (!std::filesystem::is_directory(login.acc_dir, ec))
+      throw store::Error("the data directory " + login.acc_dir.string() + " of account '" +
+                         login.acc_name + "' does not exist");
+    app::Workspace workspace(session, dialogs, platform::system_clock(), help, std::move(login));
+    ledger::Ledger& ledger = workspace.ledger();
+    if (kind == "holdings") {
+      ledger.set_view(ledger::Ledger::View::Holdings);
+    } else {
+      // The cursor on the bottom row: one page of the newest closings.
+      ledger.set_view(ledger::Ledger::View::Closed);
+      ledger.cursor().last();
+    }
+    ledger::report::print_ledger_report(ledger, workspace.clock().now(), printer);
+#ifdef VMX_CLI_PDF
+    if (!pdf.empty()) {
+      platform::write_pdf(printer.last(), pdf);
+      return kOk;
+    }
+#endif
+  } catch (const store::Error& e) {
+    std::fprintf(stderr, "report: %s\n", e.what());
+    return kUsageError;
+  }
+  std::fputs(platform::document_text(printer.last()).c_str(), stdout);
+  return kOk;
+}
+
+}  // namespace vmx::cli
