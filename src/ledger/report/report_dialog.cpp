@@ -1,7 +1,21 @@
 #include "ledger/report/report_dialog.h"
 
+#include "app/workspace.h"
+#include "ledger/report/holdings_report.h"
+#include "platform/qt_printer.h"
+#include "store/error.h"
+
 namespace vmx::ledger::report {
 
-void print_holdings_report(QWidget*, app::Workspace&) {}
+void print_holdings_report(QWidget* parent, app::Workspace& workspace) {
+  platform::QtPrinter printer(platform::QtPrinter::Mode::Preview, parent);
+  try {
+    ledger_report_click(workspace.ledger(), workspace.dialogs(), workspace.clock(), printer);
+  } catch (const store::Error& e) {
+    // The rows are untouched and the cursor is back on its row; only the
+    // printing failed.
+    workspace.dialogs().error(e.what());
+  }
+}
 
 }  // namespace vmx::ledger::report
