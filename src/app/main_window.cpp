@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "ledger/valuation.h"
+#include "optimise/optimiser_window.h"
 #include "platform/error_boundary.h"
 #include "store/reference/reference_ops.h"
 #include "store/reference/settings_window.h"
@@ -142,6 +143,9 @@ QWidget* TForm7::build_controls() {
   };
   button(QStringLiteral("退出系统"), 0, 0, [this] { Button_exitClick(); });
   button(QStringLiteral("帮助"), 0, 1, [this] { open_help("mainform"); });
+  button(QStringLiteral("组合优化模拟"), 2, 0, [this] {
+    platform::run_guarded(m_ws.dialogs(), [this] { optimise::show_optimiser(m_ws, this); });
+  })->setToolTip(QStringLiteral("根据概率预测优化投资组合，可以做风险投资模拟游戏"));
   layout->addLayout(big);
 
   auto* box = new QGroupBox(QStringLiteral("显示选择"), panel);
