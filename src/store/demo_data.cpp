@@ -589,6 +589,47 @@ void write_addresses(const std::filesystem::path& dir) {
            {"ADDR", txt(a.addr)}});
 }
 
+// The optimiser's grouping as a user would leave it: cash and bonds riskless
+// (0), the index future on its own (1, one rule per contract since futures
+// trade on margin), B shares and warrants together (2), A shares and funds in
+// the default group (3).
+int demo_group(const std::string& lx) {
+  if (lx == "xj" || lx == "gz") return 0;
+  if (lx == "qh") return 1;
+  if (lx == "b" || lx == "qz") return 2;
+  return 3;
+}
+
+void write_grouping(const std::filesystem::path& dir, const std::vector<LedgerRow>& rows) {
+  RowWriter rules = RowWriter::open(dir, "devision.DB");
+  RowWriter codes = RowWriter::open(dir, "groups.db");
+  std::vector<std::string> ruled, coded;
+  auto seen = [](std::vector<std::string>& list, const std::string& key) {
+    if (std::find(list.begin(), list.end(), key) != list.end()) return true;
+    list.push_back(key);
+    return false;
+  };
+  for (const auto& r : rows) {
+    if (r.lx == "zzc" || r.lx == "zzz") continue;
+    const bool per_code = r.lx != "xj" && type_of(r.lx).bzj_rate < 1;
+    if (!seen(ruled, per_code ? r.lx + "|" + r.code : r.lx)) {
+      if (per_code)
+        rules.add({{"Lx", txt(r.lx)},
+                   {"Lxm", txt(r.lxm)},
+                   {"Code", txt(r.code)},
+                   {"Name", txt(r.name)},
+                   {"Group", num(demo_group(r.lx))}});
+      else
+        rules.add({{"Lx", txt(r.lx)}, {"Lxm", txt(r.lxm)}, {"Group", num(demo_group(r.lx))}});
+    }
+    if (!seen(coded, r.code))
+      codes.add({{"Group", num(demo_group(r.lx))},
+                 {"Code", txt(r.code)},
+                 {"Name", txt(r.name)},
+                 {"Lx", txt(r.lx)}});
+  }
+}
+
 }  // namespace
 
 Date demo_fund_start(Date today) { return today.add_days(-kFundDays); }
@@ -619,6 +660,7 @@ void write_demo_account(const std::filesystem::path& dir, Date today) {
   }
   write_fund(dir, build_fund(today, tz, sz, shz));
   write_addresses(dir);
+  write_grouping(dir, rows);
   {
     RowWriter w = RowWriter::open(dir, "zh_bi.db");
     for (const auto& a : kAccounts)

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "optimise/model.h"
 #include "store/catalogue.h"
 #include "store/error.h"
 #include "store/seed_data.h"
@@ -101,6 +102,8 @@ void init_installation(const fs::path& dir, bool demo, Date today) {
     copy_template(templ, dir / kMyAccountDir);
     copy_template(templ, dir / kDemoAccountDir);
     if (demo) seed::write_demo_account(dir / kDemoAccountDir, today);
+    // The optimiser window reads its model from here when it opens.
+    optimise::write_prd(dir / optimise::kDefaultPrd, optimise::Parameters{});
   } catch (...) {
     undo(dir, created);
     throw;
