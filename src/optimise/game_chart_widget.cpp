@@ -14,9 +14,14 @@ namespace {
 // Past this a doubled scale would no longer be a finite number to draw with.
 constexpr double kLargestScale = 1e300;
 
+// Tick labels stay short: "1e8" and "1.05e8" rather than "1e+08".
 QString value_text(double v) {
-  if (v != 0 && (std::fabs(v) >= 1e7 || std::fabs(v) < 1e-3)) return QString::number(v, 'e', 0);
-  return QString::number(v, 'g', 7);
+  if (v == 0 || (std::fabs(v) < 1e7 && std::fabs(v) >= 1e-3)) return QString::number(v, 'g', 7);
+  QString t = QString::number(v, 'g', 3);
+  t.replace(QStringLiteral("e+0"), QStringLiteral("e"));
+  t.replace(QStringLiteral("e+"), QStringLiteral("e"));
+  t.replace(QStringLiteral("e-0"), QStringLiteral("e-"));
+  return t;
 }
 
 }  // namespace
@@ -98,7 +103,9 @@ void GameChart::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::Antialiasing, true);
   const QFontMetrics fm = fontMetrics();
   const int left = fm.horizontalAdvance(QStringLiteral("0.0000000")) + 8;
-  const QRectF area(left, fm.height() + 10, width() - left - 14, height() - 2 * fm.height() - 22);
+  // Below the plotting area: a row of turn ticks, then the axis name.
+  const double top = fm.height() + 10;
+  const QRectF area(left, top, width() - left - 14, height() - top - 2 * fm.height() - 8);
   if (area.width() < 10 || area.height() < 10) return;
   p.fillRect(area, Qt::white);
   p.setPen(Qt::black);
