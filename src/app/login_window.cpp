@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_window.h"
+#include "ledger/holdings_window.h"
 #include "platform/error_boundary.h"
 #include "store/reference/settings_window.h"
 
@@ -169,17 +170,26 @@ void TForm1::log_in(const LoginState& state) {
   // The long-lived windows of the login, created hidden.
   TForm7* main = m_main;
   Workspace* ws = m_workspace.get();
+  // The holdings editing window first: the settings window values the ledger
+  // through it, so that its totals show the run.
+  ledger::TForm2* holdings = new ledger::TForm2(*ws, m_main);
+  m_holdings = holdings;
+  holdings->set_refresh_main([main] { main->up_open(); });
+  m_main->set_holdings_window(holdings);
   m_settings = new store::reference::TForm_set(
-      *ws, [ws] { run_valuation(*ws); }, [main] { main->up_open(); }, m_main);
+      *ws, [holdings] { holdings->up_calc(); }, [main] { main->up_open(); }, m_main);
   m_main->set_settings_window(m_settings);
+  holdings->set_settings_window(m_settings);
 }
 
 void TForm1::drop_login() {
   if (m_main) {
     m_main->set_settings_window(nullptr);
+    m_main->set_holdings_window(nullptr);
     delete m_main;  // with it the settings window it parents
     m_main = nullptr;
     m_settings = nullptr;
+    m_holdings = nullptr;
   }
   m_workspace.reset();
 }

@@ -15,6 +15,10 @@ namespace vmx::store::reference {
 class TForm_set;
 }
 
+namespace vmx::ledger {
+class TForm2;
+}
+
 namespace vmx::app {
 
 class TForm7;
@@ -54,6 +58,8 @@ class TForm1 : public QWidget {
   Workspace* workspace() const { return m_workspace.get(); }
   TForm7* main_window() const { return m_main; }
   store::reference::TForm_set* settings_window() const { return m_settings; }
+  // The holdings editing window of the login (hidden until "持仓编辑").
+  ledger::TForm2* holdings_window() const { return m_holdings; }
   QComboBox* user_box() const { return m_user; }
   QLineEdit* password_box() const { return m_password; }
   QPushButton* enter_button() const { return m_enter; }
@@ -88,6 +94,7 @@ class TForm1 : public QWidget {
   std::unique_ptr<Workspace> m_workspace;
   TForm7* m_main = nullptr;  // owned; parent of the settings window
   store::reference::TForm_set* m_settings = nullptr;
+  ledger::TForm2* m_holdings = nullptr;  // parented by the main window
   bool m_centred = false;
 
   QComboBox* m_user = nullptr;  // DBLookupComboBox1

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTableView>
@@ -18,6 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ledger/holdings_window.h"
 #include "ledger/valuation.h"
 #include "optimise/optimiser_window.h"
 #include "platform/error_boundary.h"
@@ -146,6 +148,9 @@ QWidget* TForm7::build_controls() {
   button(QStringLiteral("组合优化模拟"), 2, 0, [this] {
     platform::run_guarded(m_ws.dialogs(), [this] { optimise::show_optimiser(m_ws, this); });
   })->setToolTip(QStringLiteral("根据概率预测优化投资组合，可以做风险投资模拟游戏"));
+  button(QStringLiteral("持仓编辑"), 3, 1, [this] {
+    edit_holdings();
+  })->setToolTip(QStringLiteral("手工建立或修改股票和现金余额文件"));
   layout->addLayout(big);
 
   auto* box = new QGroupBox(QStringLiteral("显示选择"), panel);
@@ -271,6 +276,27 @@ void TForm7::show_settings() {
   m_settings->show();
   m_settings->raise();
   m_settings->activateWindow();
+}
+
+void TForm7::edit_holdings() {
+  if (!m_holdings) return;
+  const bool ready = platform::run_guarded(m_ws.dialogs(), [this] {
+    ledger::Ledger& ledger = m_ws.ledger();
+    ledger.reopen();
+    store::Query& detail = m_views.lower();
+    if (!detail.active() || detail.empty()) return;
+    ledger.cursor().locate("qsdm;zjzh;gddm;code;amt",
+                           {detail.value("券商代码"), detail.value("资金帐号"),
+                            detail.value("股东代码"), detail.value("代码"), detail.value("数量")});
+  });
+  if (!ready) return;
+  if (!m_holdings->isVisible()) {
+    // Without a window manager a maximised window keeps its size.
+    if (QScreen* screen = this->screen()) m_holdings->setGeometry(screen->availableGeometry());
+  }
+  m_holdings->showMaximized();
+  m_holdings->raise();
+  m_holdings->activateWindow();
 }
 
 void TForm7::update_prices() {

@@ -14,6 +14,9 @@ class QPushButton;
 class QTableView;
 class QToolButton;
 
+namespace vmx::ledger {
+class TForm2;
+}
 namespace vmx::store::reference {
 class TForm_set;
 }
@@ -44,6 +47,8 @@ class TForm7 : public QMainWindow {
 
   // The settings window of this login (F5); not owned. May be null.
   void set_settings_window(store::reference::TForm_set* settings) { m_settings = settings; }
+  // The holdings editing window of this login ("持仓编辑"); not owned. May be null.
+  void set_holdings_window(ledger::TForm2* holdings) { m_holdings = holdings; }
 
   // Replaces both query texts for the current listing choice.
   void build_sql();
@@ -64,6 +69,10 @@ class TForm7 : public QMainWindow {
   void N_exitClick();
   // F5 and its tool button.
   void show_settings();
+  // The button "持仓编辑": reopens the ledger, positions it on the detail
+  // list's current row (券商代码, 资金帐号, 股东代码, 代码, 数量) and shows the
+  // holdings editing window. Errors end in the error box.
+  void edit_holdings();
   // F8 and its tool button: names and prices from the security list into the
   // code list and the holdings, then reopen. Errors end in the error box.
   void update_prices();
@@ -102,6 +111,7 @@ class TForm7 : public QMainWindow {
   std::unique_ptr<ui::QueryModel> m_upper_model;
   std::unique_ptr<ui::QueryModel> m_lower_model;
   store::reference::TForm_set* m_settings = nullptr;
+  ledger::TForm2* m_holdings = nullptr;
   QString m_caption1, m_caption2;  // remembered by RadioGroup1Click
   bool m_shown = false;
 
