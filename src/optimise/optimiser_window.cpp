@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -102,6 +103,13 @@ TForm_yh1::TForm_yh1(app::Workspace& workspace, QWidget* parent)
   ComboBox4Change();
   show_outcomes();
   putlx();
+  if (parent) parent->installEventFilter(this);
+}
+
+bool TForm_yh1::eventFilter(QObject* watched, QEvent* event) {
+  // A minimised parent hides spontaneously; only a closed one takes us along.
+  if (watched == parentWidget() && event->type() == QEvent::Hide && !event->spontaneous()) close();
+  return QWidget::eventFilter(watched, event);
 }
 
 TForm_yh1::~TForm_yh1() = default;

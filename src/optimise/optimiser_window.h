@@ -84,6 +84,11 @@ class TForm_yh1 : public QWidget {
   TForm_yh2* game_window() const { return m_game; }
   QPushButton* button(const QString& caption) const;
 
+ protected:
+  // The parent window closing (a logout) closes this window too: what it
+  // works on goes with the login.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void build();
   QWidget* build_parameters();

@@ -390,6 +390,12 @@ class OptimiserWindowTest : public QObject {
     QCOMPARE(main.findChildren<TForm_yh1*>().size(), qsizetype(1));
     opt->close();
     QTRY_VERIFY(main.findChildren<TForm_yh1*>().isEmpty());
+    // Logging out (the main window closes) takes an open optimiser along.
+    main.show();
+    b->click();
+    QVERIFY(main.findChild<TForm_yh1*>());
+    main.close();
+    QTRY_VERIFY(main.findChildren<TForm_yh1*>().isEmpty());
   }
 
  private:
