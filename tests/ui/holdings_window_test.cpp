@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -196,6 +197,22 @@ class HoldingsWindowTest : public QObject {
     QTest::mouseClick(w->button(QStringLiteral("删除")), Qt::LeftButton);
     QCOMPARE(c.count(), rows);
     QCOMPARE(m_dialogs->shown().size(), shown);  // no question
+
+    // Ctrl+Delete from the keyboard asks first, also inside the open editor.
+    w->activateWindow();
+    w->grid()->setFocus();
+    w->grid()->setCurrentIndex(w->grid()->model()->index(int(c.position()), 7));
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : w->grid()->viewport()->findChildren<QLineEdit*>())
+      if (e->isVisible()) editor = e;
+    QVERIFY(editor);  // the editor stands open in the current cell
+    m_dialogs->answer_no();
+    QTest::keyClick(editor, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(c.count(), rows);
+    QCOMPARE(m_dialogs->texts().back(), std::string(ui::DbGrid::kDeleteQuestion));
+    m_dialogs->answer_yes();
+    QTest::keyClick(editor, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(c.count(), rows - 1);
   }
 
  private:
