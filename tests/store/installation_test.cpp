@@ -387,8 +387,11 @@ TEST(Installation, LedgerTagsFollowTheMarkerScheme) {
 // Readers that are not ours open every file and see the same fields and rows.
 TEST_F(DemoInstallation, IndependentReadersOpenEveryFile) {
   std::vector<fs::path> files;
-  for (const auto& e : fs::recursive_directory_iterator(root()))
-    if (e.is_regular_file()) files.push_back(e.path());
+  for (const auto& e : fs::recursive_directory_iterator(root())) {
+    const std::string ext = upper(e.path().extension().string());
+    // Tables only: the optimiser's default.prd is a text file.
+    if (e.is_regular_file() && (ext == ".DB" || ext == ".DBF")) files.push_back(e.path());
+  }
   int dbf = 0, px = 0;
   for (const auto& p : files) {
     SCOPED_TRACE(p.string());
