@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QStringList>
-#include <cstdlib>
 #include <memory>
 
 #include "store/error.h"
@@ -43,7 +42,7 @@ class Sheet {
     m_ascent = fm.ascent();
   }
 
-  // Paints one line below the last; false when the sheet is full.
+  // Whether one more line fits below the last (a fresh sheet always takes one).
   bool fits() const { return m_y + m_pitch <= m_device.height() || m_y == 0; }
 
   void paint(const std::string& utf8) {

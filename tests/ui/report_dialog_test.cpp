@@ -6,6 +6,7 @@
 #include <QPrinterInfo>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <fstream>
 
 #include "app/workspace.h"

@@ -75,8 +75,9 @@ size_t start_row(size_t current, size_t count, const std::function<bool(size_t)>
                  size_t lines_per_page = kLinesPerPage);
 
 // The same over a cursor: the position of the start row among its visible
-// rows. `counts` reads the cursor's current row; the cursor is left where it
-// was. 0 when the cursor has no rows.
+// rows. `counts` reads the cursor's current row; the cursor walks the rows and
+// is put back on its row (a caller with bound views disables their controls
+// around it). 0 when the cursor has no rows.
 size_t start_row(store::Cursor& cursor, const std::function<bool(store::Cursor&)>& counts,
                  size_t lines_per_page = kLinesPerPage);
 
