@@ -17,6 +17,9 @@ class SecurityList {
 
   // The cursor (opened on first use, index CODE).
   store::Cursor& cursor();
+  // The same cursor, open or not: for a view that must exist even when the
+  // file cannot be read.
+  store::Cursor& cursor_as_is() { return m_cursor; }
 
   // Locate CODE exactly; the row's NAME, or "" when not found. Sees only rows
   // that pass the current code filter; moves the current row.
