@@ -37,7 +37,7 @@ class TForm_newacc : public QDialog {
   // Creates the window and shows it without blocking; returns it (it deletes
   // itself when closed).
   static TForm_newacc* launch(app::Workspace& workspace, store::reference::TForm_set* settings,
-                            QWidget* parent = nullptr);
+                              QWidget* parent = nullptr);
 
   // A broker picked from the list (its row): fills the code and name boxes.
   void DBLookupComboBox1CloseUp(int index);
@@ -61,6 +61,11 @@ class TForm_newacc : public QDialog {
   QPushButton* ok_button() const { return m_ok; }
   QPushButton* close_button() const { return m_close; }
   QPushButton* define_button() const { return m_define; }
+
+ protected:
+  // Coming back to the window (say from the settings window, after a broker
+  // was added there) reads the lists again.
+  void changeEvent(QEvent* event) override;
 
  private:
   void build();
