@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/workspace.h"
+#include "ledger/margin_window.h"
 #include "platform/error_boundary.h"
 #include "store/reference/reference_ops.h"
 #include "ui/db_grid.h"
@@ -89,6 +90,13 @@ void TForm_set::show_page(int index) {
 
 int TForm_set::current_page() const { return m_pages->currentIndex(); }
 
+void TForm_set::show_brokers_page() {
+  show_page(Brokers);
+  show();
+  raise();
+  activateWindow();
+}
+
 void TForm_set::run(const std::function<void()>& operation) {
   // Unsaved grid edits first, so the operation sees what the user typed.
   for (ui::DbGrid* g : m_grids)
@@ -138,6 +146,10 @@ void TForm_set::build_types_page() {
   };
   add("补充和更新", [this] { run([this] { m_ops->update_holdings_types(); }); });
   add("从持仓文件追加", [this] { run([this] { m_ops->append_types(); }); });
+  // On the type row that is current in the grid, with the grid's edit posted.
+  add("计算保证金比率", [this] {
+    if (m_grids[Types]->post()) ledger::TForm_bzj::launch(m_ws, m_ws.lookups().types(), this);
+  });
   add("帮助", [this] { m_ws.help().open_keyword("setform"); });
   add("关闭", [this] { close(); });
   parts.buttons->addStretch(1);

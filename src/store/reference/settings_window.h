@@ -43,6 +43,9 @@ class TForm_set : public QDialog {
   // Brings the page to the front (out-of-range indexes are ignored).
   void show_page(int index);
   int current_page() const;
+  // "新定义" of the new-cash-account window: this window shown on its brokers
+  // page, without blocking, so that a missing broker can be added.
+  void show_brokers_page();
 
   // For tests and other windows: the page widget and the grids by page.
   QTabWidget* pages() const { return m_pages; }
