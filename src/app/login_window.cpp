@@ -17,6 +17,7 @@
 
 #include "app/main_window.h"
 #include "ledger/holdings_window.h"
+#include "market/security_list_window.h"
 #include "platform/error_boundary.h"
 #include "store/reference/settings_window.h"
 
@@ -180,6 +181,7 @@ void TForm1::log_in(const LoginState& state) {
       *ws, [holdings] { holdings->up_calc(); }, [main] { main->up_open(); }, m_main);
   m_main->set_settings_window(m_settings);
   holdings->set_settings_window(m_settings);
+  m_security_window = new market::TForm_stock(*ws, m_main);
 }
 
 void TForm1::drop_login() {
@@ -190,6 +192,7 @@ void TForm1::drop_login() {
     m_main = nullptr;
     m_settings = nullptr;
     m_holdings = nullptr;
+    m_security_window = nullptr;
   }
   m_workspace.reset();
 }

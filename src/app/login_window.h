@@ -19,6 +19,10 @@ namespace vmx::ledger {
 class TForm2;
 }
 
+namespace vmx::market {
+class TForm_stock;
+}
+
 namespace vmx::app {
 
 class TForm7;
@@ -60,6 +64,8 @@ class TForm1 : public QWidget {
   store::reference::TForm_set* settings_window() const { return m_settings; }
   // The holdings editing window of the login (hidden until "持仓编辑").
   ledger::TForm2* holdings_window() const { return m_holdings; }
+  // The security list window of the login (hidden until a window shows it).
+  market::TForm_stock* security_window() const { return m_security_window; }
   QComboBox* user_box() const { return m_user; }
   QLineEdit* password_box() const { return m_password; }
   QPushButton* enter_button() const { return m_enter; }
@@ -95,6 +101,7 @@ class TForm1 : public QWidget {
   TForm7* m_main = nullptr;  // owned; parent of the settings window
   store::reference::TForm_set* m_settings = nullptr;
   ledger::TForm2* m_holdings = nullptr;  // parented by the main window
+  market::TForm_stock* m_security_window = nullptr;  // parented by the main window
   bool m_centred = false;
 
   QComboBox* m_user = nullptr;  // DBLookupComboBox1
