@@ -21,6 +21,7 @@ TForm_newacc::TForm_newacc(app::Workspace& workspace, store::reference::TForm_se
     : QDialog(parent), m_ws(workspace), m_settings(settings) {
   setObjectName("TForm_newacc");
   setWindowTitle("新建资金帐户");
+  setMinimumWidth(360);
   build();
   reload_lists();
 }
