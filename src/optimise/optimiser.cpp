@@ -180,6 +180,22 @@ void optimise(State& s, platform::Dialogs& dialogs) {
   normalise_row(s, 0, dialogs);
 }
 
+void open_optimiser(State& s, store::Session& session, const std::filesystem::path& default_prd,
+                    platform::Dialogs& dialogs) {
+  read_correlations(s);
+  read_controls(s);
+  std::error_code ec;
+  if (std::filesystem::exists(default_prd, ec)) {
+    try {
+      load_prd(s, default_prd);
+    } catch (const store::Error& e) {
+      dialogs.warn(e.what());
+    }
+  }
+  read_rows(s);
+  take_holdings(s, holdings_by_group(session), dialogs);
+}
+
 void prepare_simulation(State& s, platform::Dialogs& dialogs) {
   for (int row = 0; row < kPlayers; ++row) normalise_row(s, row, dialogs);
   optimise(s, dialogs);

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -75,6 +76,16 @@ struct Suggestions {
   std::array<int64_t, kGroups> money{};
 };
 Suggestions suggestions(const State& s);
+
+// The optimiser window's creation, after its boxes hold the state's values:
+// correlations and table, every box into the model, the model file
+// `default_prd` loaded over the boxes (a missing file: the defaults stay and
+// nothing is said; a file that does not load: its message through `dialogs`
+// and nothing changes), the player rows read, then putlx over the account's
+// holdings (alias ubx of `session`). Throws store::Error when the holdings or
+// groups.db cannot be read.
+void open_optimiser(State& s, store::Session& session, const std::filesystem::path& default_prd,
+                    platform::Dialogs& dialogs);
 
 // putlx's reading of the current holdings by group.
 struct GroupHoldings {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 
 #include "ledger/ledger_fixture.h"
@@ -150,6 +151,36 @@ TEST_F(GroupingTest, ApplyingTheRules) {
   // Each amount over the sum of the absolute amounts (144800), in thousandths.
   EXPECT_EQ(s.rows[0], (std::array<int, 4>{413, 221, -55, 311}));
   EXPECT_NEAR(s.proportions[0][2], -0.055, 1e-12);
+}
+
+TEST_F(GroupingTest, OpeningTheOptimiserReadsTheDefaultFileAndTheHoldings) {
+  g.sync_codes();
+  const auto dir = f.session.alias_dir("curr");
+  Parameters p;
+  p.expected[1] = 130;
+  p.margin[1] = "10";
+  write_prd(dir / "mine.prd", p);
+  std::ofstream(dir / "short.prd") << "100\n100\n";
+  struct Case {
+    const char* file;
+    int e1;
+    double leverage1;
+    size_t messages;
+  };
+  for (const Case c : {Case{"missing.prd", 115, 1, 0}, Case{"mine.prd", 130, 1, 0},
+                       Case{"short.prd", 115, 1, 1}}) {
+    SCOPED_TRACE(c.file);
+    State s;
+    f.dialogs.clear();
+    open_optimiser(s, f.session, dir / c.file, f.dialogs);
+    EXPECT_EQ(s.controls.expected[1], c.e1);
+    EXPECT_DOUBLE_EQ(s.model.expected[1], c.e1 / 100.0);
+    EXPECT_DOUBLE_EQ(s.model.leverage[1], c.leverage1);  // the file's margin waits
+    EXPECT_EQ(f.dialogs.texts().size(), c.messages);
+    // Every code is in group 3 until grouped.
+    EXPECT_EQ(s.rows[0], (std::array<int, 4>{0, 0, 0, 1000}));
+    EXPECT_EQ(s.labels[3], "国债0107等");
+  }
 }
 
 }  // namespace
