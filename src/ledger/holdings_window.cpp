@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/workspace.h"
+#include "ledger/new_account_window.h"
 #include "ledger/report/report_dialog.h"
 #include "platform/error_boundary.h"
 #include "store/reference/settings_window.h"
@@ -166,6 +167,9 @@ void TForm2::build() {
   place(add_button("拷贝数据", "旧版用户用于追加数据", [this] { BitBtn9Click(); }));
   place(add_button("打印报告", {}, [this] {
     if (post_grid()) report::print_holdings_report(this, m_ws);
+  }));
+  place(add_button("新建资金帐户", "新建资金帐户操作", [this] {
+    if (post_grid()) TForm_newacc::launch(m_ws, m_settings, this);
   }));
   m_calc = add_button("更新计算", "更新计算总市值等", [this] { up_calc(); });
   place(m_calc);

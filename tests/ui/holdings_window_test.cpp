@@ -12,6 +12,7 @@
 
 #include "app/login_window.h"
 #include "app/main_window.h"
+#include "ledger/new_account_window.h"
 #include "platform/scripted_dialogs.h"
 #include "store/installation.h"
 #include "store/reference/settings_window.h"
@@ -176,6 +177,17 @@ class HoldingsWindowTest : public QObject {
     QVERIFY(!w->isVisible());
     QCOMPARE(ledger.view(), ledger::Ledger::View::Holdings);
     QVERIFY(w->view_choice()->button(0)->isChecked());
+  }
+
+  void new_account_button_opens_its_window() {
+    ledger::TForm2* w = m_login->holdings_window();
+    w->show();
+    QPushButton* b = w->button(QStringLiteral("新建资金帐户"));
+    QCOMPARE(b->toolTip(), QStringLiteral("新建资金帐户操作"));
+    QTest::mouseClick(b, Qt::LeftButton);
+    auto* opened = w->findChild<ledger::TForm_newacc*>();
+    QVERIFY(opened && opened->isVisible());
+    opened->close();
   }
 
   void copy_and_delete_through_the_buttons() {
