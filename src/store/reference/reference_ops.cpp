@@ -1,6 +1,9 @@
 #include "store/reference/reference_ops.h"
 
 #include <cmath>
+#include <functional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "store/error.h"
@@ -37,6 +40,32 @@ void post(Cursor& c) {
   } catch (...) {
     c.cancel();
     throw;
+  }
+}
+
+// The values of some fields of a row, joined: a key for set lookups.
+std::string row_key(Cursor& c, const std::vector<const char*>& fields) {
+  std::string key;
+  for (const char* f : fields) key += c.get_string(f) + '\x1f';
+  return key;
+}
+
+// The rebuild step of three pages: deletes every row of `table` whose
+// `table_fields` match no holdings row's `ledger_fields`, except the rows
+// `keep` accepts; both tables' bound views stay still meanwhile.
+void delete_unheld(Cursor& table, const std::vector<const char*>& table_fields, Cursor& holdings,
+                   const std::vector<const char*>& ledger_fields,
+                   const std::function<bool(Cursor&)>& keep = {}) {
+  Quiet quiet({&holdings, &table});
+  std::set<std::string> held;
+  for (holdings.first(); !holdings.eof(); holdings.next())
+    held.insert(row_key(holdings, ledger_fields));
+  table.first();
+  while (!table.eof()) {
+    if (!held.count(row_key(table, table_fields)) && !(keep && keep(table)))
+      table.remove();
+    else
+      table.next();
   }
 }
 
@@ -133,21 +162,9 @@ void ReferenceOps::rebuild_codes() {
   Cursor& codes = m_lookups.code_list();
   codes.open();
   m_holdings.open();
-  {
-    Quiet quiet({&m_holdings, &codes});
-    std::set<std::string> held;
-    for (m_holdings.first(); !m_holdings.eof(); m_holdings.next())
-      held.insert(m_holdings.get_string("CODE"));
-    // Index codes and codes beginning with a letter sort from "99" on and stay.
-    codes.first();
-    while (!codes.eof()) {
-      const std::string code = codes.get_string("CODE");
-      if (code < "99" && !held.count(code))
-        codes.remove();
-      else
-        codes.next();
-    }
-  }
+  // Index codes and codes beginning with a letter sort from "99" on and stay.
+  delete_unheld(codes, {"CODE"}, m_holdings, {"CODE"},
+                [](Cursor& c) { return !(c.get_string("CODE") < "99"); });
   append_codes();
 }
 
@@ -264,19 +281,7 @@ void ReferenceOps::rebuild_brokers() {
   Cursor& brokers = m_lookups.brokers();
   brokers.open();
   m_holdings.open();
-  {
-    Quiet quiet({&m_holdings, &brokers});
-    std::set<std::string> held;
-    for (m_holdings.first(); !m_holdings.eof(); m_holdings.next())
-      held.insert(m_holdings.get_string("QSDM"));
-    brokers.first();
-    while (!brokers.eof()) {
-      if (!held.count(brokers.get_string("Qsdm")))
-        brokers.remove();
-      else
-        brokers.next();
-    }
-  }
+  delete_unheld(brokers, {"Qsdm"}, m_holdings, {"QSDM"});
   append_brokers();
 }
 
@@ -394,19 +399,7 @@ void ReferenceOps::rebuild_accounts() {
   Cursor& accounts = m_lookups.account_currencies();
   accounts.open();
   m_holdings.open();
-  {
-    Quiet quiet({&m_holdings, &accounts});
-    std::set<std::pair<std::string, std::string>> held;
-    for (m_holdings.first(); !m_holdings.eof(); m_holdings.next())
-      held.insert({m_holdings.get_string("QSDM"), m_holdings.get_string("ZJZH")});
-    accounts.first();
-    while (!accounts.eof()) {
-      if (!held.count({accounts.get_string("Qsdm"), accounts.get_string("Zjzh")}))
-        accounts.remove();
-      else
-        accounts.next();
-    }
-  }
+  delete_unheld(accounts, {"Qsdm", "Zjzh"}, m_holdings, {"QSDM", "ZJZH"});
   append_accounts();
 }
 
