@@ -6,6 +6,7 @@
 
 #include "app/account_list.h"
 #include "app/workspace.h"
+#include "cli/account_login.h"
 #include "cli/commands.h"
 #include "ledger/report/holdings_report.h"
 #include "platform/clock.h"
@@ -29,19 +30,6 @@ const char* const kReportUsage =
 int usage(const std::string& problem) {
   std::fprintf(stderr, "report: %s\n%s", problem.c_str(), kReportUsage);
   return kUsageError;
-}
-
-// The account's data directory, as the login finds it: the z.db row with this
-// user name, exactly. No password is asked.
-std::filesystem::path account_dir(store::Session& session, const std::string& name) {
-  store::Cursor accounts(session, "curr", "z.db");
-  accounts.open();
-  if (!accounts.locate("User_name", {store::Value::text(name)}))
-    throw store::Error("no account named '" + name + "' in " +
-                       session.resolve("curr", "z.db").string());
-  const std::string subdir = accounts.get_string("Subdir");
-  if (subdir.empty()) throw store::Error("account '" + name + "' has no data directory in z.db");
-  return session.alias_dir("curr") / subdir;
 }
 
 }  // namespace
@@ -85,14 +73,7 @@ int cmd_report(const std::vector<std::string>& args) {
   platform::LoggingHelp help;
   platform::ScriptedPrinter printer;
   try {
-    app::LoginState login;
-    login.curr_dir = std::filesystem::absolute(dir);
-    login.acc_name = positional[2];
-    app::bind_program_directory(session, login.curr_dir);
-    login.acc_dir = account_dir(session, login.acc_name);
-    if (!std::filesystem::is_directory(login.acc_dir, ec))
-      throw store::Error("the data directory " + login.acc_dir.string() + " of account '" +
-                         login.acc_name + "' does not exist");
+    app::LoginState login = login_without_password(session, dir, positional[2]);
     app::Workspace workspace(session, dialogs, platform::system_clock(), help, std::move(login));
     ledger::Ledger& ledger = workspace.ledger();
     if (kind == "holdings") {
