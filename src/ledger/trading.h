@@ -43,7 +43,7 @@ struct TradeForm {
   std::string price;         // Edit2, as typed
   std::string trade_date;    // Edit_dt, yyyy-mm-dd as typed
   bool short_side = false;   // RadioGroup1 on "卖空(只适合期货)"
-  store::Date date0;         // 日期1 of the row selected in the main window's order list
+  Date date0;                // 日期1 of the row selected in the main window's order list
 };
 
 // The trade record: one record shared by the window's operations and the
@@ -53,7 +53,7 @@ struct TradeRecord {
   std::string wth, qsdm, qs, zjzh, gddm, lx, lxm, code, name;
   int bs = 1;  // -1 short, 1 long
   float amt = 0, price1 = 0, price2 = 0, cost1 = 0, cost2 = 0, birate = 1;
-  store::Date date0, date1, date2;
+  Date date0, date1, date2;
 };
 
 // A decimal number as the window's boxes take it: surrounding blanks allowed,
@@ -63,7 +63,7 @@ struct TradeRecord {
 double read_box_number(const std::string& text);
 // A date box: yyyy-mm-dd (or yyyymmdd). Throws store::Error "'<text>' is not a
 // valid date" otherwise.
-store::Date read_box_date(const std::string& text);
+Date read_box_date(const std::string& text);
 
 // Fills the trade record from the boxes: texts trimmed, names from the
 // lookups (QS, LXM, BIRATE) and NAME from the security list; wth is left
