@@ -81,8 +81,15 @@ TradeRecord get_record(const TradeForm& form, store::reference::Lookups& lookups
   TradeRecord r;
   // Convert the boxes before any lookup can show a message, so that a bad box
   // fails with nothing shown and nothing written.
-  r.amt = static_cast<float>(read_box_number(form.quantity));
-  r.price1 = r.price2 = static_cast<float>(read_box_number(form.price));
+  // The record holds single precision: a number beyond its range would be
+  // written as infinity.
+  const auto single = [](const std::string& text) {
+    const float v = static_cast<float>(read_box_number(text));
+    if (!std::isfinite(v)) throw store::ConversionError("'" + text + "' is out of range");
+    return v;
+  };
+  r.amt = single(form.quantity);
+  r.price1 = r.price2 = single(form.price);
   r.date1 = r.date2 = read_box_date(form.trade_date);
   r.cost1 = r.cost2 = r.amt * r.price1;
   r.date0 = form.date0;

@@ -233,5 +233,20 @@ TEST(SettleUnmatched, RemainderCancels) {
   EXPECT_EQ(fx.cash(), 100000);
 }
 
+// A value the ledger cannot hold fails after the frozen cash went: the error
+// is shown as ignored, no success message, and what was posted stays.
+TEST_F(Settle, FailureAfterStepSixIsShownAndStops) {
+  const auto entry = form("600000", "100", "10");
+  const auto r = trading.buy(entry);
+  f.dialogs.clear();
+  auto fm = follow_up(entry, r.order_number, "100");
+  fm.price = "1e30";
+  EXPECT_EQ(ledger::settle(trading, fm).outcome, SettleOutcome::Failed);
+  ASSERT_EQ(f.dialogs.texts().size(), 1u);
+  EXPECT_EQ(f.dialogs.texts()[0].rfind("Ignoring exception: ", 0), 0u) << f.dialogs.texts()[0];
+  EXPECT_EQ(f.rows_with_code("xj"), 1u);
+  EXPECT_EQ(cash(), 100000);
+}
+
 }  // namespace
 }  // namespace vmx::test

@@ -84,6 +84,7 @@ TEST_F(Trading, RefusalsWriteNothing) {
   EXPECT_EQ(f.dialogs.texts(), std::vector<std::string>{ledger::kNoCode});
   EXPECT_THROW(trading.buy(form("600000", "12a", "10")), store::Error);
   EXPECT_THROW(trading.sell(form("600000", "100", "")), store::Error);
+  EXPECT_THROW(trading.buy(form("600000", "1e300", "10")), store::Error);
   auto bad_date = form("600000", "100", "10");
   bad_date.trade_date = "2001-02-30";
   EXPECT_THROW(trading.buy(bad_date), store::Error);
