@@ -65,7 +65,8 @@ TForm_stock::TForm_stock(app::Workspace& workspace, QWidget* parent)
   m_insert = new QPushButton("插一行");
   m_delete = new QPushButton("删一行");
   m_help = new QPushButton("帮助");
-  for (QPushButton* b : {m_insert, m_delete, m_help}) {
+  m_confirm_button = new QPushButton("确定退出");
+  for (QPushButton* b : {m_insert, m_delete, m_help, m_confirm_button}) {
     // Enter in the grid or the filter box must not delete a row.
     b->setAutoDefault(false);
     buttons->addWidget(b);
@@ -78,6 +79,7 @@ TForm_stock::TForm_stock(app::Workspace& workspace, QWidget* parent)
   connect(m_insert, &QPushButton::clicked, this, [this] { insert_row(); });
   connect(m_delete, &QPushButton::clicked, this, [this] { delete_row(); });
   connect(m_help, &QPushButton::clicked, this, [this] { show_help(); });
+  connect(m_confirm_button, &QPushButton::clicked, this, [this] { confirm_and_close(); });
 }
 
 TForm_stock::~TForm_stock() = default;
@@ -108,6 +110,16 @@ void TForm_stock::delete_row() {
       m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : model->current_row();
   if (row < 0) return;
   if (!model->remove_row(row)) m_ws.dialogs().error(model->last_error().toStdString());
+}
+
+void TForm_stock::confirm_and_close() {
+  if (!m_grid->post()) return;
+  platform::run_guarded(m_ws.dialogs(), [this] {
+    store::Cursor& c = m_grid->cursor();
+    if (!m_confirm || !c.active() || c.empty()) return;
+    m_confirm(c.get_string("CODE"), c.get_string("NAME"), c.get_double("PRICE"));
+  });
+  close();
 }
 
 void TForm_stock::show_help() { m_ws.dialogs().inform(kHelpText); }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
+#include <string>
 
 class QComboBox;
 class QPushButton;
@@ -40,6 +42,13 @@ class TForm_stock : public QDialog {
   // Shows the window as the trading window does: at left 200, top 30, without
   // blocking the caller.
   void show_beside_trading();
+  // What "确定退出" hands the current row's CODE, NAME and PRICE to (the
+  // trading window's boxes); without one the button only closes.
+  using Confirm =
+      std::function<void(const std::string& code, const std::string& name, double price)>;
+  void set_on_confirm(Confirm confirm) { m_confirm = std::move(confirm); }
+  // "确定退出": posts the grid, hands the current row over, closes.
+  void confirm_and_close();
 
   // The filter box's text changed: filter "code='<text>'" on.
   void ComboBox1Change(const QString& text);
@@ -56,6 +65,7 @@ class TForm_stock : public QDialog {
   QPushButton* insert_button() const { return m_insert; }
   QPushButton* delete_button() const { return m_delete; }
   QPushButton* help_button() const { return m_help; }
+  QPushButton* confirm_button() const { return m_confirm_button; }
 
  protected:
   // Every way of closing ends here: the grid's pending row is posted and the
@@ -69,6 +79,8 @@ class TForm_stock : public QDialog {
   QPushButton* m_insert = nullptr;
   QPushButton* m_delete = nullptr;
   QPushButton* m_help = nullptr;
+  QPushButton* m_confirm_button = nullptr;
+  Confirm m_confirm;
 };
 
 }  // namespace vmx::market
