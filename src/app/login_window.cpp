@@ -17,6 +17,7 @@
 
 #include "app/main_window.h"
 #include "ledger/holdings_window.h"
+#include "ledger/trading_window.h"
 #include "market/security_list_window.h"
 #include "platform/error_boundary.h"
 #include "store/reference/settings_window.h"
@@ -182,12 +183,23 @@ void TForm1::log_in(const LoginState& state) {
   m_main->set_settings_window(m_settings);
   holdings->set_settings_window(m_settings);
   m_security_window = new market::TForm_stock(*ws, m_main);
+  auto* trading = new ledger::TForm_chuli(*ws, m_main);
+  trading->set_security_window(m_security_window);
+  trading->set_refresh_main(
+      [main](const std::string& code, const std::string& qsdm, const std::string& zjzh,
+             const std::string& wth) { main->show_order(code, qsdm, zjzh, wth); });
+  m_security_window->set_on_confirm(
+      [trading](const std::string& code, const std::string& name, double price) {
+        trading->take_security(code, name, price);
+      });
+  m_main->set_trading_window(trading);
 }
 
 void TForm1::drop_login() {
   if (m_main) {
     m_main->set_settings_window(nullptr);
     m_main->set_holdings_window(nullptr);
+    m_main->set_trading_window(nullptr);
     delete m_main;  // with it the settings window it parents
     m_main = nullptr;
     m_settings = nullptr;

@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "ledger/holdings_window.h"
+#include "ledger/trading_window.h"
 #include "ledger/valuation.h"
 #include "optimise/optimiser_window.h"
 #include "platform/error_boundary.h"
@@ -148,6 +149,9 @@ QWidget* TForm7::build_controls() {
   button(QStringLiteral("组合优化模拟"), 2, 0, [this] {
     platform::run_guarded(m_ws.dialogs(), [this] { optimise::show_optimiser(m_ws, this); });
   })->setToolTip(QStringLiteral("根据概率预测优化投资组合，可以做风险投资模拟游戏"));
+  button(QStringLiteral("委托记录处理"), 1, 0, [this] {
+    hand_over_order();
+  })->setToolTip(QStringLiteral("手工记录交易记录,并自动结算资金"));
   button(QStringLiteral("持仓编辑"), 3, 1, [this] {
     edit_holdings();
   })->setToolTip(QStringLiteral("手工建立或修改股票和现金余额文件"));
@@ -297,6 +301,77 @@ void TForm7::edit_holdings() {
   m_holdings->showMaximized();
   m_holdings->raise();
   m_holdings->activateWindow();
+}
+
+void TForm7::hand_over_order() {
+  if (!m_trading) return;
+  ledger::OrderListRow row;
+  bool empty = false;
+  const bool ready = platform::run_guarded(m_ws.dialogs(), [&] {
+    store::Query& detail = m_views.lower();
+    if (!detail.active() || detail.empty()) {
+      empty = true;
+      return;
+    }
+    row.wth = detail.get_string("委托号");
+    row.qsdm = detail.get_string("券商代码");
+    row.qs = detail.get_string("券商");
+    row.zjzh = detail.get_string("资金帐号");
+    row.gddm = detail.get_string("股东代码");
+    row.lx = detail.get_string("类型码");
+    row.code = detail.get_string("代码");
+    row.name = detail.get_string("名称");
+    row.bs = static_cast<int>(detail.get_int("多空"));
+    row.amt = detail.get_double("数量");
+    row.price1 = detail.get_double("价格1");
+    row.price2 = detail.get_double("价格2");
+    row.date1 = detail.get_date("日期1");
+  });
+  if (!ready) return;
+  if (empty) {
+    m_ws.dialogs().inform("明细表是空的，没有成交待确认记录；下面将按股票代码显示。");
+    RadioGroup1Click(0);
+    return;
+  }
+  m_trading->take_order_row(row);
+  m_trading->move(120, 30);
+  m_trading->show();
+  m_trading->raise();
+  m_trading->activateWindow();
+}
+
+void TForm7::show_order(const std::string& code, const std::string& qsdm, const std::string& zjzh,
+                        const std::string& wth) {
+  up_open();
+  store::Query& upper = m_views.upper();
+  const HoldingsViews::Listing listing = m_views.listing();
+  if (upper.active() && listing != HoldingsViews::Listing::PendingOrders) {
+    const bool by_code = listing == HoldingsViews::Listing::ByCode;
+    if ((!by_code || !code.empty()) && upper.column_index(by_code ? "CODE" : "qsdm") >= 0) {
+      const int c1 = upper.column_index(by_code ? "CODE" : "qsdm");
+      const int c2 = upper.column_index("zjzh");
+      for (size_t r = 0; r < upper.count(); ++r) {
+        const bool hit = by_code ? upper.value_at(r, c1).as_string() == code
+                                 : upper.value_at(r, c1).as_string() == qsdm &&
+                                       upper.value_at(r, c2).as_string() == zjzh;
+        if (hit) {
+          upper.go_to_position(static_cast<long>(r));
+          break;
+        }
+      }
+    }
+  }
+  store::Query& detail = m_views.lower();
+  if (!detail.active()) return;
+  const int cw = detail.column_index("委托号");
+  const int cc = detail.column_index("代码");
+  if (cw < 0 || cc < 0) return;
+  for (size_t r = 0; r < detail.count(); ++r) {
+    if (detail.value_at(r, cw).as_string() == wth && detail.value_at(r, cc).as_string() == code) {
+      detail.go_to_position(static_cast<long>(r));
+      return;
+    }
+  }
 }
 
 void TForm7::update_prices() {

@@ -16,6 +16,7 @@ class QToolButton;
 
 namespace vmx::ledger {
 class TForm2;
+class TForm_chuli;
 }
 namespace vmx::store::reference {
 class TForm_set;
@@ -49,6 +50,8 @@ class TForm7 : public QMainWindow {
   void set_settings_window(store::reference::TForm_set* settings) { m_settings = settings; }
   // The holdings editing window of this login ("持仓编辑"); not owned. May be null.
   void set_holdings_window(ledger::TForm2* holdings) { m_holdings = holdings; }
+  // The trading window of this login ("委托记录处理"); not owned. May be null.
+  void set_trading_window(ledger::TForm_chuli* trading) { m_trading = trading; }
 
   // Replaces both query texts for the current listing choice.
   void build_sql();
@@ -73,6 +76,16 @@ class TForm7 : public QMainWindow {
   // list's current row (券商代码, 资金帐号, 股东代码, 代码, 数量) and shows the
   // holdings editing window. Errors end in the error box.
   void edit_holdings();
+  // The button "委托记录处理": hands the detail list's current row to the
+  // trading window and shows it at (120, 30); an empty detail list is said
+  // and the listing goes back to 按股票代码. Errors end in the error box.
+  void hand_over_order();
+  // After the trading window changed the ledger or closed: up_open, the
+  // summary on `code` (by-code listing) or on the account (by-account
+  // listing), the detail list on (委托号, 代码) = (wth, code) when there.
+  // Throws the engine's errors.
+  void show_order(const std::string& code, const std::string& qsdm, const std::string& zjzh,
+                  const std::string& wth);
   // F8 and its tool button: names and prices from the security list into the
   // code list and the holdings, then reopen. Errors end in the error box.
   void update_prices();
@@ -112,6 +125,7 @@ class TForm7 : public QMainWindow {
   std::unique_ptr<ui::QueryModel> m_lower_model;
   store::reference::TForm_set* m_settings = nullptr;
   ledger::TForm2* m_holdings = nullptr;
+  ledger::TForm_chuli* m_trading = nullptr;
   QString m_caption1, m_caption2;  // remembered by RadioGroup1Click
   bool m_shown = false;
 
