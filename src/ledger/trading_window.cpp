@@ -73,6 +73,7 @@ TForm_chuli::TForm_chuli(app::Workspace& workspace, QWidget* parent)
       const QString lx = q(types.get_string("Lx"));
       m_types->addItem(lx + "  " + q(types.get_string("Lxm")), lx);
     }
+    m_types->setCurrentIndex(-1);
   });
   set_mm();
   set_mk_back();
@@ -204,6 +205,11 @@ void TForm_chuli::build() {
           [this] { platform::run_guarded(m_ws.dialogs(), [this] { for_gddm(); }); });
   connect(m_types, &QComboBox::activated, this,
           [this](int index) { type_chosen(m_types->itemData(index).toString()); });
+  // The list shows the type in the type box, not whichever type sorts first.
+  connect(m_lx, &QLineEdit::textChanged, this, [this](const QString& lx) {
+    const QSignalBlocker quiet(m_types);
+    m_types->setCurrentIndex(m_types->findData(lx.trimmed()));
+  });
   connect(m_price, &QLineEdit::textChanged, this, &TForm_chuli::Edit2Change);
   connect(m_code, &QLineEdit::textChanged, this, &TForm_chuli::Edit4Change);
   connect(m_direction, &QButtonGroup::idClicked, this, &TForm_chuli::RadioGroup1Click);

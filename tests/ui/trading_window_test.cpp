@@ -127,6 +127,7 @@ class TradingWindowTest : public QObject {
     QCOMPARE(m_form->name_label()->text(), QStringLiteral("贵州茅台"));
     QCOMPARE(m_form->price_box()->text(), QStringLiteral("1688"));
     QCOMPARE(m_form->type_box()->text(), QStringLiteral("a"));
+    QCOMPARE(m_form->type_list()->currentData().toString(), QStringLiteral("a"));
 
     // Type "a" may not be sold short: back to 做多 after the message.
     m_form->RadioGroup1Click(1);
