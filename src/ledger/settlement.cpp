@@ -163,27 +163,10 @@ class Settling {
     m_c.set_string("CJ_DH", m_key);
     m_c.post();
 
-    m_c.append();
-    m_c.set_string("WTH", m_key);
-    m_c.set_string("QSDM", m_r.qsdm);
-    m_c.set_string("QS", m_r.qs);
-    m_c.set_string("ZJZH", m_r.zjzh);
-    m_c.set_string("GDDM", m_r.gddm);
-    m_c.set_string("CODE", kCashCode);
-    m_c.set_string("LX", kCashCode);
-    m_c.set_string("LXM", kCashName);
-    m_c.set_int("BS", 1);
-    m_c.set_string("NAME", kCashName);
-    m_c.set_string("CJ_DH", kFrozenCashMark);
-    m_c.set_double("AMT",
-                   -settlement_cash(static_cast<float>(-unmatched), m_r.price1, bzj, sxf, yhs));
     // The order's date, which cancel and settlement look it up by.
-    m_c.set_date("DATE1", m_r.date0);
-    m_c.set_date("DATE2", m_r.date0);
-    m_c.set_double("PRICE1", 1);
-    m_c.set_double("PRICE2", 1);
-    m_c.set_double("BIRATE", m_r.birate);
-    m_c.post();
+    append_frozen_cash(m_c, m_r, m_key,
+                       -settlement_cash(static_cast<float>(-unmatched), m_r.price1, bzj, sxf, yhs),
+                       m_r.date0);
     m_result.unmatched = true;
   }
 

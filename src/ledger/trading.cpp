@@ -106,6 +106,29 @@ TradeRecord get_record(const TradeForm& form, store::reference::Lookups& lookups
   return r;
 }
 
+void append_frozen_cash(store::Cursor& c, const TradeRecord& r, const std::string& wth,
+                        double amount, Date date) {
+  c.append();
+  c.set_string("WTH", wth);
+  c.set_string("QSDM", r.qsdm);
+  c.set_string("QS", r.qs);
+  c.set_string("ZJZH", r.zjzh);
+  c.set_string("GDDM", r.gddm);
+  c.set_string("CODE", kCashCode);
+  c.set_string("LX", kCashCode);
+  c.set_string("LXM", kCashName);
+  c.set_int("BS", 1);
+  c.set_string("NAME", kCashName);
+  c.set_string("CJ_DH", kFrozenCashMark);
+  c.set_double("AMT", amount);
+  c.set_date("DATE1", date);
+  c.set_date("DATE2", date);
+  c.set_double("PRICE1", 1);
+  c.set_double("PRICE2", 1);
+  c.set_double("BIRATE", r.birate);
+  c.post();
+}
+
 std::string stored_order_number(const std::string& text) {
   const std::string gbk = store::utf8_to_gbk(text);
   std::string cut(store::gbk_cut(gbk, kOrderNumberWidth));
@@ -196,25 +219,7 @@ OrderResult Trading::enter(const TradeForm& form, bool sell) {
   c.set_double("ZK_RATE", zk);
   c.post();
 
-  c.append();
-  c.set_string("WTH", r.wth);
-  c.set_string("QSDM", r.qsdm);
-  c.set_string("QS", r.qs);
-  c.set_string("ZJZH", r.zjzh);
-  c.set_string("GDDM", r.gddm);
-  c.set_string("CODE", kCashCode);
-  c.set_string("LX", kCashCode);
-  c.set_string("LXM", kCashName);
-  c.set_int("BS", 1);
-  c.set_string("NAME", kCashName);
-  c.set_string("CJ_DH", kFrozenCashMark);
-  c.set_double("AMT", bzj * (-(r.amt * r.price1)));
-  c.set_date("DATE1", r.date1);
-  c.set_date("DATE2", r.date2);
-  c.set_double("PRICE1", 1);
-  c.set_double("PRICE2", 1);
-  c.set_double("BIRATE", r.birate);
-  c.post();
+  append_frozen_cash(c, r, r.wth, bzj * (-(r.amt * r.price1)), r.date1);
 
   dialogs.acknowledge_at(sell ? kSellDone : kBuyDone, kSuccessBoxX, kSuccessBoxY);
   return {true, r.wth};

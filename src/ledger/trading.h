@@ -71,6 +71,13 @@ Date read_box_date(const std::string& text);
 // price or the trade date does not convert; nothing is written then.
 TradeRecord get_record(const TradeForm& form, store::reference::Lookups& lookups);
 
+// Appends the frozen-cash row of an order: CODE/LX "xj", CJ_DH "冻结资金",
+// WTH the order number, the account's fields from `r`, AMT the money reserved
+// (negative) or expected (positive), both dates `date` (what cancel and
+// settlement look the row up by), prices 1.
+void append_frozen_cash(store::Cursor& c, const TradeRecord& r, const std::string& wth,
+                        double amount, Date date);
+
 // `text` as WTH stores it: cut to 11 bytes of GBK, never inside a double-byte
 // character, trailing blanks dropped. The number the main window is positioned
 // on must be this one, never the longer text.
