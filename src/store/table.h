@@ -50,7 +50,7 @@ class Table {
   OrderSpec natural_spec() const;
   // The live rows in natural order.
   const std::vector<RowId>& natural_order() { return order(natural_spec()); }
-  // The live rows that the spec's selection accepts, in the spec's order; kept
+  // The live rows that the order's selection accepts, in the order's key order; kept
   // up to date incrementally as rows change (a post that leaves the key alone
   // costs nothing here).
   const std::vector<RowId>& order(const OrderSpec& spec);
