@@ -204,6 +204,11 @@ std::optional<store::Value> convert(const QString& typed, store::FieldType type,
 bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   m_error.clear();
   if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+  // An editor that closes on an unchanged text writes nothing: moving the
+  // cursor to the editor's row for it would pull the data set away from the
+  // row another part of the program has just positioned it on.
+  if (index.row() != insert_row() && data(index, Qt::EditRole).toString() == value.toString())
+    return true;
   const int field = m_fields[index.column()];
   const auto& def = m_cursor.schema().fields[field];
   std::string why;

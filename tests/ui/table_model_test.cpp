@@ -125,6 +125,12 @@ class TableModelTest : public QObject {
     QCOMPARE(QString::fromStdString(other.get_string("NAME")), QStringLiteral("新名字"));
     model.cancel();
     QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("12.5"));
+    // An unchanged text leaves the cursor where the program put it.
+    grid.last();
+    const long at = grid.position();
+    QVERIFY(model.setData(model.index(0, 1), model.data(model.index(0, 1))));
+    QCOMPARE(grid.position(), at);
+    QVERIFY(!model.pending());
 
     QVERIFY(model.append_row());
     QCOMPARE(model.rowCount(), 4);
