@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth
   pxlib-dev python3 python3-dbf python3-dbfread
-  libshp-dev shapelib
+  libshp-dev shapelib poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do
