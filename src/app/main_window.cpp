@@ -27,6 +27,7 @@
 #include "store/reference/reference_ops.h"
 #include "store/reference/settings_window.h"
 #include "ui/query_model.h"
+#include "ui/wait_cursor.h"
 
 namespace vmx::app {
 
@@ -375,11 +376,7 @@ void TForm7::show_order(const std::string& code, const std::string& qsdm, const 
 }
 
 void TForm7::update_prices() {
-  platform::run_guarded(m_ws.dialogs(), [this] {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    struct Restore {
-      ~Restore() { QApplication::restoreOverrideCursor(); }
-    } restore;
+  ui::run_busy(m_ws.dialogs(), [this] {
     // The fund's unit prices are recomputed first once the fund window exists.
     store::reference::ReferenceOps ops(m_ws.session(), m_ws.lookups(), m_ws.ledger().cursor(),
                                        m_ws.dialogs(), m_ws.clock());

@@ -22,6 +22,7 @@
 #include "platform/error_boundary.h"
 #include "store/reference/settings_window.h"
 #include "ui/db_grid.h"
+#include "ui/wait_cursor.h"
 
 namespace vmx::ledger {
 
@@ -90,14 +91,6 @@ class EditorDelegate : public QStyledItemDelegate {
 
  private:
   ui::DbGrid* m_grid;
-};
-
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 }  // namespace
@@ -278,7 +271,7 @@ bool TForm2::up_calc() {
   if (!post_grid()) return false;
   bool done = false;
   {
-    WaitCursor wait;
+    ui::WaitCursor wait;
     guarded([this, &done] {
       // The run walks every row; the user (or the main window's locate) left
       // the cursor on the row to be edited, and that is where it stays.

@@ -1,5 +1,7 @@
 #include "ledger/trading_window.h"
 
+#include <optional>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -25,6 +27,7 @@
 #include "market/security_list_window.h"
 #include "platform/error_boundary.h"
 #include "store/value.h"
+#include "ui/wait_cursor.h"
 
 namespace vmx::ledger {
 
@@ -46,14 +49,6 @@ QString wan(double x) { return QString::number(std::trunc(x * 0.01) * 0.01, 'g',
 // A single-precision price as the boxes show it: no digits the float does
 // not carry.
 QString price_text(double p) { return QString::number(static_cast<float>(p), 'g', 7); }
-
-// The hourglass for the length of an operation, restored on every way out.
-struct WaitCursor {
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -546,35 +541,31 @@ TradeForm TForm_chuli::form() const {
   return f;
 }
 
-void TForm_chuli::BitBtn1_buyClick() {
+// Buy, sell and cancel end alike: on success the window closes, and the
+// main window is positioned on the order as stored.
+void TForm_chuli::run_order(const std::function<OrderResult(const TradeForm&)>& operation,
+                            bool wait_cursor) {
   OrderResult result;
   const bool ran = platform::run_guarded(m_ws.dialogs(), [&] {
-    const WaitCursor wait;
-    result = m_trading->buy(form());
+    std::optional<ui::WaitCursor> wait;
+    if (wait_cursor) wait.emplace();
+    result = operation(form());
   });
   if (!ran || !result.done) return;
   m_last_wth = result.order_number;
   close();
+}
+
+void TForm_chuli::BitBtn1_buyClick() {
+  run_order([this](const TradeForm& f) { return m_trading->buy(f); }, true);
 }
 
 void TForm_chuli::BitBtn2_sellClick() {
-  OrderResult result;
-  const bool ran = platform::run_guarded(m_ws.dialogs(), [&] {
-    const WaitCursor wait;
-    result = m_trading->sell(form());
-  });
-  if (!ran || !result.done) return;
-  m_last_wth = result.order_number;
-  close();
+  run_order([this](const TradeForm& f) { return m_trading->sell(f); }, true);
 }
 
 void TForm_chuli::BitBtn3_cxClick() {
-  OrderResult result;
-  const bool ran =
-      platform::run_guarded(m_ws.dialogs(), [&] { result = m_trading->cancel(form()); });
-  if (!ran || !result.done) return;
-  m_last_wth = result.order_number;
-  close();
+  run_order([this](const TradeForm& f) { return m_trading->cancel(f); }, false);
 }
 
 void TForm_chuli::BitBtn4_pcClick() {

@@ -24,6 +24,7 @@ class TForm_stock;
 
 namespace vmx::ledger {
 
+struct OrderResult;
 struct TradeForm;
 class Trading;
 
@@ -101,6 +102,7 @@ class TForm_chuli : public QWidget {
   void BitBtn2_sellClick();
   void BitBtn3_cxClick();
   void BitBtn4_pcClick();
+  void run_order(const std::function<OrderResult(const TradeForm&)>& operation, bool wait_cursor);
 
   // The buy counter: 1 when the window is made, one more after every buy.
   int order_counter() const;

@@ -11,6 +11,7 @@
 #include "optimise/grouping.h"
 #include "platform/error_boundary.h"
 #include "ui/db_grid.h"
+#include "ui/wait_cursor.h"
 
 namespace vmx::optimise {
 
@@ -80,9 +81,7 @@ bool TForm_devide::post_grids() { return m_codes_grid->post() && m_rules_grid->p
 void TForm_devide::run(const std::function<void()>& operation) {
   // What the user typed counts: the operation sees it posted.
   if (!post_grids()) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  platform::run_guarded(m_ws.dialogs(), operation);
-  QApplication::restoreOverrideCursor();
+  ui::run_busy(m_ws.dialogs(), operation);
 }
 
 void TForm_devide::BitBtn4Click() {

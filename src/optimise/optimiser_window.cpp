@@ -21,6 +21,7 @@
 #include "optimise/optimiser.h"
 #include "platform/error_boundary.h"
 #include "store/error.h"
+#include "ui/wait_cursor.h"
 
 namespace vmx::optimise {
 
@@ -388,9 +389,7 @@ void TForm_yh1::refill_b13() {
 }
 
 void TForm_yh1::run(const std::function<void()>& operation) {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  platform::run_guarded(m_ws.dialogs(), operation);
-  QApplication::restoreOverrideCursor();
+  ui::run_busy(m_ws.dialogs(), operation);
 }
 
 void TForm_yh1::Button_normalise(int row) {

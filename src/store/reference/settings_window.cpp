@@ -14,21 +14,13 @@
 #include "platform/error_boundary.h"
 #include "store/reference/reference_ops.h"
 #include "ui/db_grid.h"
+#include "ui/wait_cursor.h"
 
 namespace vmx::store::reference {
 
 namespace {
 
 using Col = ui::TableModel::Column;
-
-// The hourglass for as long as an operation runs, however it ends.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QLabel* note(const QString& text, bool wrap = false) {
   auto* l = new QLabel(text);
@@ -102,8 +94,7 @@ void TForm_set::run(const std::function<void()>& operation) {
   for (ui::DbGrid* g : m_grids)
     if (g && !g->post()) return;
   if (m_zh_bi_grid && !m_zh_bi_grid->post()) return;
-  WaitCursor wait;
-  platform::run_guarded(m_ws.dialogs(), operation);
+  ui::run_busy(m_ws.dialogs(), operation);
 }
 
 namespace {
