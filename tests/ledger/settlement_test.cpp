@@ -6,27 +6,13 @@
 
 #include "ledger/holdings_record.h"
 #include "ledger_fixture.h"
+#include "trade_form.h"
 
 namespace vmx::test {
 namespace {
 
 using ledger::SettleOutcome;
 using store::Value;
-
-ledger::TradeForm form(const char* code, const char* quantity, const char* price,
-                       const char* lx = "a") {
-  ledger::TradeForm f;
-  f.qsdm = "htzq";
-  f.zjzh = "1001";
-  f.gddm = "A001";
-  f.lx = lx;
-  f.code = code;
-  f.quantity = quantity;
-  f.price = price;
-  f.trade_date = "2001-04-03";
-  f.date0 = Date::from_ymd(2001, 4, 3);
-  return f;
-}
 
 // The form in follow-up mode for an order entered with `entry`.
 ledger::TradeForm follow_up(ledger::TradeForm entry, const std::string& number,
