@@ -16,6 +16,7 @@
 #include "platform/scripted_dialogs.h"
 #include "store/installation.h"
 #include "store/reference/settings_window.h"
+#include "support/demo_login.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -42,13 +43,9 @@ class NewAccountWindowTest : public QObject {
  private slots:
   void init() {
     m_dir = std::make_unique<test::TempDir>();
-    store::init_installation(m_dir->path(), true, Date::from_ymd(2024, 3, 15));
     m_session = std::make_unique<store::Session>();
-    m_session->set_alias("curr", m_dir->path());
     m_dialogs = std::make_unique<platform::ScriptedDialogs>();
-    m_ws = std::make_unique<app::Workspace>(
-        *m_session, *m_dialogs, m_clock, m_help,
-        app::LoginState{m_dir->path(), store::kDemoAccountName, m_dir->path() / "demo"});
+    m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
     m_settings = std::make_unique<store::reference::TForm_set>(*m_ws, nullptr, nullptr);
   }
   void cleanup() {

@@ -17,6 +17,7 @@
 #include "platform/scripted_dialogs.h"
 #include "store/error.h"
 #include "store/installation.h"
+#include "support/demo_login.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -53,13 +54,9 @@ class ReportDialogTest : public QObject {
  private slots:
   void init() {
     m_dir = std::make_unique<test::TempDir>();
-    store::init_installation(m_dir->path(), true, Date::from_ymd(2024, 3, 15));
     m_session = std::make_unique<store::Session>();
-    m_session->set_alias("curr", m_dir->path());
     m_dialogs = std::make_unique<platform::ScriptedDialogs>();
-    m_ws = std::make_unique<app::Workspace>(
-        *m_session, *m_dialogs, m_clock, m_help,
-        app::LoginState{m_dir->path(), store::kDemoAccountName, m_dir->path() / "demo"});
+    m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
   }
   void cleanup() {
     m_ws.reset();
