@@ -5,6 +5,7 @@
 #include "ledger/holdings_record.h"
 #include "platform/error_boundary.h"
 #include "store/error.h"
+#include "store/text.h"
 
 namespace vmx::ledger {
 
@@ -12,13 +13,7 @@ using store::Value;
 
 namespace {
 
-std::string trim(const std::string& s) {
-  const char* ws = " \t\r\n";
-  const size_t b = s.find_first_not_of(ws);
-  if (b == std::string::npos) return {};
-  const size_t e = s.find_last_not_of(ws);
-  return s.substr(b, e - b + 1);
-}
+std::string trimmed_text(const std::string& s) { return std::string(store::trim_blanks(s)); }
 
 // The work of steps 6 to 11, run inside the caught-exception boundary.
 class Settling {
@@ -235,7 +230,7 @@ double settlement_cash(float q, float p, float bzj, float sxf, float yhs) {
 SettleResult settle(Trading& trading, const TradeForm& form) {
   SettleResult result;
   platform::Dialogs& dialogs = trading.ledger().dialogs();
-  const std::string typed = trim(form.order_number);
+  const std::string typed = trimmed_text(form.order_number);
   if (typed.empty()) {
     dialogs.inform(kSettleNoNumber);
     return result;

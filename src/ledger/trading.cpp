@@ -9,6 +9,7 @@
 #include "ledger/holdings_record.h"
 #include "store/error.h"
 #include "store/gbk.h"
+#include "store/text.h"
 
 namespace vmx::ledger {
 
@@ -16,19 +17,13 @@ using store::Value;
 
 namespace {
 
+std::string trimmed_text(const std::string& s) { return std::string(store::trim_blanks(s)); }
+
 // The characters a generated number ends with, in the order they are tried.
 // Digits first, so the first nine buys of a minute keep the familiar numbers;
 // capitals after them still sort inside the order band.
 constexpr const char* kSuffixes = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr int kSuffixCount = 35;
-
-std::string trim(const std::string& s) {
-  const char* ws = " \t\r\n";
-  const size_t b = s.find_first_not_of(ws);
-  if (b == std::string::npos) return {};
-  const size_t e = s.find_last_not_of(ws);
-  return s.substr(b, e - b + 1);
-}
 
 std::string two(int n) {
   char buf[8];
@@ -53,7 +48,7 @@ std::set<std::string> numbers_in_use(store::Cursor& ledger) {
 }  // namespace
 
 double read_box_number(const std::string& text) {
-  const std::string t = trim(text);
+  const std::string t = trimmed_text(text);
   bool ok = !t.empty();
   // Only plain decimal notation: strtod would also take hex, "inf" and "nan".
   for (const char ch : t)
@@ -72,7 +67,7 @@ double read_box_number(const std::string& text) {
 }
 
 Date read_box_date(const std::string& text) {
-  const auto d = Date::parse(trim(text));
+  const auto d = Date::parse(trimmed_text(text));
   if (!d) throw store::ConversionError("'" + text + "' is not a valid date");
   return *d;
 }
@@ -93,11 +88,11 @@ TradeRecord get_record(const TradeForm& form, store::reference::Lookups& lookups
   r.date1 = r.date2 = read_box_date(form.trade_date);
   r.cost1 = r.cost2 = r.amt * r.price1;
   r.date0 = form.date0;
-  r.qsdm = trim(form.qsdm);
-  r.zjzh = trim(form.zjzh);
-  r.gddm = trim(form.gddm);
-  r.lx = trim(form.lx);
-  r.code = trim(form.code);
+  r.qsdm = trimmed_text(form.qsdm);
+  r.zjzh = trimmed_text(form.zjzh);
+  r.gddm = trimmed_text(form.gddm);
+  r.lx = trimmed_text(form.lx);
+  r.code = trimmed_text(form.code);
   r.bs = form.short_side ? -1 : 1;
   r.qs = lookups.qsdm_to_qs(r.qsdm);
   r.lxm = lookups.lx_to_lxm(r.lx);
@@ -177,13 +172,13 @@ OrderResult Trading::sell(const TradeForm& form) { return enter(form, true); }
 
 OrderResult Trading::enter(const TradeForm& form, bool sell) {
   platform::Dialogs& dialogs = m_ledger.dialogs();
-  if (trim(form.code).empty()) {
+  if (trimmed_text(form.code).empty()) {
     dialogs.inform(kNoCode);
     return {};
   }
   store::Cursor& c = holdings_cursor(m_ledger);
   TradeRecord r = get_record(form, m_lookups);
-  const std::string typed = trim(form.order_number);
+  const std::string typed = trimmed_text(form.order_number);
   std::string wth;
   if (!typed.empty()) {
     wth = typed;
@@ -228,7 +223,7 @@ OrderResult Trading::enter(const TradeForm& form, bool sell) {
 OrderResult Trading::cancel(const TradeForm& form) {
   platform::Dialogs& dialogs = m_ledger.dialogs();
   const TradeRecord r = get_record(form, m_lookups);
-  const std::string typed = trim(form.order_number);
+  const std::string typed = trimmed_text(form.order_number);
   if (typed.empty()) {
     dialogs.inform(kCancelNoNumber);
     return {};

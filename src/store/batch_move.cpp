@@ -6,6 +6,7 @@
 
 #include "store/error.h"
 #include "store/gbk.h"
+#include "store/text.h"
 
 namespace vmx::store {
 
@@ -21,14 +22,6 @@ struct Source {
   std::function<Value(size_t row, int col)> get;
   fs::path path;  // the source's file; empty for a query
 };
-
-std::string trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return std::string(s);
-}
 
 Format format_of(const fs::path& path) {
   std::string ext = path.extension().string();
@@ -48,10 +41,12 @@ std::vector<std::pair<std::string, int>> parse_mapping(const std::vector<std::st
                                                        const Source& src) {
   std::vector<std::pair<std::string, int>> out;
   for (const auto& line : mapping) {
-    if (trim(line).empty()) continue;
+    if (trim_blanks(line).empty()) continue;
     const size_t eq = line.find('=');
-    const std::string dest = eq == std::string::npos ? "" : trim(line.substr(0, eq));
-    const std::string from = eq == std::string::npos ? "" : trim(line.substr(eq + 1));
+    const std::string dest =
+        eq == std::string::npos ? "" : std::string(trim_blanks(line.substr(0, eq)));
+    const std::string from =
+        eq == std::string::npos ? "" : std::string(trim_blanks(line.substr(eq + 1)));
     if (dest.empty() || from.empty())
       throw Error("batch move: the mapping line '" + line + "' is not of the form dest=source");
     const int s = source_index(src, from);

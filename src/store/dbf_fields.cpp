@@ -10,14 +10,10 @@
 
 #include "store/error.h"
 #include "store/gbk.h"
+#include "store/text.h"
 
 namespace vmx::store {
 namespace {
-
-std::string_view trim_right(std::string_view s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
-  return s;
-}
 
 // Decimal text of |d| rounded to `decimals` places, half away from zero, taken
 // from the shortest form that reads back as d. Returns the length written into
@@ -88,7 +84,7 @@ Value DbfFile::get(const uint8_t* record, int field) const {
   const size_t w = size_t(def.width);
   switch (def.type) {
     case FieldType::Character: {
-      const std::string_view s = trim_right(std::string_view(p, w));
+      const std::string_view s = trim_padding(std::string_view(p, w));
       if (s.empty()) return Value();
       return Value::text(is_ascii(s) ? std::string(s) : gbk_to_utf8(s));
     }
@@ -96,7 +92,7 @@ Value DbfFile::get(const uint8_t* record, int field) const {
     case FieldType::Float: {
       std::string_view s(p, w);
       while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-      s = trim_right(s);
+      s = trim_padding(s);
       if (s.empty() || s.find('*') != std::string_view::npos) return Value();
       if (s.front() == '+') s.remove_prefix(1);
       char buf[256];
@@ -254,7 +250,7 @@ std::string_view DbfFile::raw_text(const uint8_t* record, int field) const {
   const auto& def = m_schema.fields[size_t(field)];
   if (def.type == FieldType::Memo) return memo_bytes(record, field);
   if (def.type != FieldType::Character) return {};
-  return trim_right(std::string_view(
+  return trim_padding(std::string_view(
       reinterpret_cast<const char*>(record + m_offsets[size_t(field)]), size_t(def.width)));
 }
 

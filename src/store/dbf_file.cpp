@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "store/error.h"
+#include "store/text.h"
 
 namespace vmx::store {
 namespace {
@@ -68,11 +69,6 @@ bool looks_like_descriptor(const uint8_t* d) {
 }
 
 std::string errno_text(int err) { return std::generic_category().message(err); }
-
-std::string_view trim_right(std::string_view s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
-  return s;
-}
 
 // The header's "last update" bytes for today.
 void today(uint8_t* ymd) {
@@ -178,7 +174,7 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::filesystem::path& path,
     FieldDef def;
     size_t len = 0;
     while (len < 11 && d[len] != 0) ++len;
-    def.name = std::string(trim_right(std::string_view(reinterpret_cast<const char*>(d), len)));
+    def.name = std::string(trim_padding(std::string_view(reinterpret_cast<const char*>(d), len)));
     const char letter = char(d[11]);
     if (!type_of(letter, def.type)) {
       char shown[8];
