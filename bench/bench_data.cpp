@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "store/catalogue.h"
-#include "store/table_file.h"
+#include "core/store/catalogue.h"
+#include "core/store/table_file.h"
 
 namespace vmx::bench {
 

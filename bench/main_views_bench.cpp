@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
-#include "app/holdings_views.h"
 #include "bench_data.h"
-#include "store/cursor.h"
+#include "core/ledger/holdings_views.h"
+#include "core/store/cursor.h"
 
 namespace fs = std::filesystem;
 using namespace vmx;

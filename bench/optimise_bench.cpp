@@ -4,10 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "optimise/game.h"
-#include "optimise/model.h"
-#include "optimise/optimiser.h"
-#include "platform/scripted_dialogs.h"
+#include "core/optimise/game.h"
+#include "core/optimise/model.h"
+#include "core/optimise/optimiser.h"
+#include "core/platform/scripted_dialogs.h"
 
 namespace {
 

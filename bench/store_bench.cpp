@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "bench_data.h"
-#include "store/cursor.h"
-#include "store/query.h"
-#include "store/table_file.h"
+#include "core/store/cursor.h"
+#include "core/store/query.h"
+#include "core/store/table_file.h"
 
 #ifdef VMX_HAVE_SHAPELIB
 #include <shapefil.h>

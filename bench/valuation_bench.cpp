@@ -6,15 +6,15 @@
 #include <memory>
 
 #include "bench_data.h"
-#include "ledger/ledger.h"
-#include "ledger/valuation.h"
-#include "market/security_list.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "store/cursor.h"
-#include "store/installation.h"
-#include "store/reference/lookups.h"
-#include "store/table_file.h"
+#include "core/install/installation.h"
+#include "core/ledger/ledger.h"
+#include "core/ledger/valuation.h"
+#include "core/market/security_list.h"
+#include "core/platform/clock.h"
+#include "core/platform/dialogs.h"
+#include "core/reference/lookups.h"
+#include "core/store/cursor.h"
+#include "core/store/table_file.h"
 
 namespace fs = std::filesystem;
 using namespace vmx;

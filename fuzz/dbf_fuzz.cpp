@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "store/error.h"
-#include "store/table_file.h"
+#include "core/store/error.h"
+#include "core/store/table_file.h"
 
 namespace {
 

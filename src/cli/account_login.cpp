@@ -1,8 +1,8 @@
 #include "cli/account_login.h"
 
-#include "app/account_list.h"
-#include "store/cursor.h"
-#include "store/error.h"
+#include "core/login/account_list.h"
+#include "core/store/cursor.h"
+#include "core/store/error.h"
 
 namespace vmx::cli {
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/workspace.h"
-#include "store/session.h"
+#include "core/login/workspace.h"
+#include "core/store/session.h"
 
 namespace vmx::cli {
 

@@ -4,17 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "app/account_list.h"
-#include "app/workspace.h"
 #include "cli/account_login.h"
 #include "cli/commands.h"
-#include "ledger/valuation.h"
-#include "platform/clock.h"
-#include "platform/help.h"
-#include "platform/scripted_dialogs.h"
-#include "store/cursor.h"
-#include "store/error.h"
-#include "store/session.h"
+#include "core/ledger/valuation.h"
+#include "core/login/account_list.h"
+#include "core/login/workspace.h"
+#include "core/platform/clock.h"
+#include "core/platform/help.h"
+#include "core/platform/scripted_dialogs.h"
+#include "core/store/cursor.h"
+#include "core/store/error.h"
+#include "core/store/session.h"
 
 namespace vmx::cli {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "store/value.h"
+#include "core/store/value.h"
 
 namespace vmx::cli {
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "store/catalogue.h"
-#include "store/cursor.h"
-#include "store/error.h"
+#include "core/store/catalogue.h"
+#include "core/store/cursor.h"
+#include "core/store/error.h"
 
 namespace vmx::cli {
 

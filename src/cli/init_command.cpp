@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "store/error.h"
-#include "store/installation.h"
+#include "core/install/installation.h"
+#include "core/store/error.h"
 
 namespace vmx::cli {
 

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "optimise/model.h"
-#include "optimise/optimiser.h"
-#include "platform/scripted_dialogs.h"
-#include "store/error.h"
+#include "core/optimise/model.h"
+#include "core/optimise/optimiser.h"
+#include "core/platform/scripted_dialogs.h"
+#include "core/store/error.h"
 
 namespace vmx::cli {
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "store/error.h"
-#include "store/query.h"
-#include "store/session.h"
+#include "core/store/error.h"
+#include "core/store/query.h"
+#include "core/store/session.h"
 
 namespace vmx::cli {
 

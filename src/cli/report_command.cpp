@@ -4,20 +4,20 @@
 #include <string>
 #include <vector>
 
-#include "app/account_list.h"
-#include "app/workspace.h"
 #include "cli/account_login.h"
 #include "cli/commands.h"
-#include "ledger/report/holdings_report.h"
-#include "platform/clock.h"
-#include "platform/help.h"
-#include "platform/scripted_dialogs.h"
-#include "platform/scripted_printer.h"
-#include "store/cursor.h"
-#include "store/error.h"
-#include "store/session.h"
+#include "core/ledger/report/holdings_report.h"
+#include "core/login/account_list.h"
+#include "core/login/workspace.h"
+#include "core/platform/clock.h"
+#include "core/platform/help.h"
+#include "core/platform/scripted_dialogs.h"
+#include "core/platform/scripted_printer.h"
+#include "core/store/cursor.h"
+#include "core/store/error.h"
+#include "core/store/session.h"
 #ifdef VMX_CLI_PDF
-#include "platform/qt_page_painter.h"
+#include "gui/platform/qt_page_painter.h"
 #endif
 
 namespace vmx::cli {

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "optimise/model.h"
+#include "core/optimise/model.h"
 #include "support/cli_run.h"
 #include "support/temp_dir.h"
 

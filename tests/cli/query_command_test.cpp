@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "store/catalogue.h"
-#include "store/table_file.h"
+#include "core/store/catalogue.h"
+#include "core/store/table_file.h"
 #include "support/cli_run.h"
 #include "support/temp_dir.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "ledger/report/page_frame.h"
-#include "store/cursor.h"
-#include "store/installation.h"
-#include "store/session.h"
+#include "core/install/installation.h"
+#include "core/ledger/report/page_frame.h"
+#include "core/store/cursor.h"
+#include "core/store/session.h"
 #include "support/cli_run.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 #include "support/demo_login.h"
 
-#include "store/installation.h"
+#include "core/install/installation.h"
 
 namespace vmx::test {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/workspace.h"
+#include "core/login/workspace.h"
 #include "support/temp_dir.h"
 
 namespace vmx::test {

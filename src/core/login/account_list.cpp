@@ -1,0 +1,77 @@
+#include "core/login/account_list.h"
+
+#include <system_error>
+
+#include "core/store/error.h"
+
+namespace vmx::app {
+
+namespace fs = std::filesystem;
+
+void bind_program_directory(store::Session& session, const fs::path& curr_dir) {
+  session.set_alias("curr", curr_dir);
+  session.set_password(kTablePassword);
+}
+
+AccountList::AccountList(store::Session& session, platform::Dialogs& dialogs)
+    : m_session(session), m_dialogs(dialogs), m_accounts(session, "curr", "z.db") {
+  std::error_code ec;
+  if (!fs::is_regular_file(m_session.resolve("curr", "z.db"), ec)) {
+    m_dialogs.inform(kMissingAccountList);
+    return;
+  }
+  m_accounts.open();
+}
+
+AccountList::~AccountList() = default;
+
+std::vector<std::string> AccountList::names() {
+  std::vector<std::string> out;
+  if (!available()) return out;
+  // Walk by row identity so the current row (and the views on it) stay put.
+  const int field = m_accounts.field_index("User_name");
+  for (store::RowId id : m_accounts.rows())
+    out.push_back(m_accounts.table().get(id, field).as_string());
+  return out;
+}
+
+std::string AccountList::initial_name() {
+  if (!available() || m_accounts.empty()) return {};
+  m_accounts.first();
+  if (!m_accounts.locate("Now", {store::Value::boolean(true)})) m_accounts.first();
+  return m_accounts.get_string("User_name");
+}
+
+void AccountList::pick(const std::string& name) {
+  if (!available()) return;
+  m_accounts.first();
+  while (!m_accounts.eof()) {
+    m_accounts.edit();
+    m_accounts.set_bool("Now", false);
+    m_accounts.post();
+    m_accounts.next();
+  }
+  if (m_accounts.locate("User_name", {store::Value::text(name)})) {
+    m_accounts.edit();
+    m_accounts.set_bool("Now", true);
+    m_accounts.post();
+  }
+}
+
+std::optional<LoginState> AccountList::login(const std::string& name, const std::string& password) {
+  if (!available())
+    throw store::Error(m_session.resolve("curr", "z.db").string() +
+                       ": the account list is not open, so nobody can log in");
+  if (!m_accounts.find_key({store::Value::text(name), store::Value::text(password)})) {
+    m_dialogs.inform(kWrongPassword);
+    return std::nullopt;
+  }
+  LoginState state;
+  state.curr_dir = m_session.alias_dir("curr");
+  state.acc_name = name;
+  // A directory copied from another system may differ in case from Subdir.
+  state.acc_dir = m_session.resolve("curr", m_accounts.get_string("Subdir"));
+  return state;
+}
+
+}  // namespace vmx::app

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/ledger/ledger.h"
+#include "core/market/security_list.h"
+#include "core/platform/clock.h"
+#include "core/platform/dialogs.h"
+#include "core/platform/help.h"
+#include "core/reference/lookups.h"
+#include "core/store/session.h"
+
+namespace vmx::app {
+
+// Who is logged in: kept from login until the program ends.
+struct LoginState {
+  std::filesystem::path curr_dir;  // program directory (the working directory at start)
+  std::string acc_name;            // the user name typed or picked at login
+  std::filesystem::path acc_dir;   // curr_dir / the account's Subdir
+};
+
+// Everything that lives from one login to the next: the long-lived objects
+// other parts call into (the holdings ledger connection, the lookups, the
+// security list, ...). A new login makes a new Workspace; the windows hold a
+// reference to it. Core only: windows are built on top.
+class Workspace {
+ public:
+  // Binds alias ubx to state.acc_dir (closing everything open through it),
+  // gives the engine the table password and creates the long-lived objects.
+  // Throws store::Error when the account directory cannot be bound.
+  Workspace(store::Session& session, platform::Dialogs& dialogs, platform::Clock& clock,
+            platform::Help& help, LoginState state);
+  ~Workspace();
+
+  store::Session& session() { return m_session; }
+  platform::Dialogs& dialogs() { return m_dialogs; }
+  platform::Clock& clock() { return m_clock; }
+  platform::Help& help() { return m_help; }
+  const LoginState& login() const { return m_login; }
+
+  market::SecurityList& securities() { return *m_securities; }
+  store::reference::Lookups& lookups() { return *m_lookups; }
+  ledger::Ledger& ledger() { return *m_ledger; }
+
+ private:
+  store::Session& m_session;
+  platform::Dialogs& m_dialogs;
+  platform::Clock& m_clock;
+  platform::Help& m_help;
+  LoginState m_login;
+  std::unique_ptr<market::SecurityList> m_securities;
+  std::unique_ptr<store::reference::Lookups> m_lookups;
+  std::unique_ptr<ledger::Ledger> m_ledger;
+};
+
+// The table password given to the engine at start and at each login.
+inline constexpr const char* kTablePassword = "k47";
+
+}  // namespace vmx::app

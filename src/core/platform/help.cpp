@@ -1,0 +1,15 @@
+#include "core/platform/help.h"
+
+#include <cstdio>
+
+namespace vmx::platform {
+
+void LoggingHelp::open_keyword(const std::string& keyword) {
+  std::fprintf(stderr, "help: keyword %s (the help viewer is not built yet)\n", keyword.c_str());
+}
+
+void LoggingHelp::open_contents() {
+  std::fputs("help: contents (the help viewer is not built yet)\n", stderr);
+}
+
+}  // namespace vmx::platform

@@ -1,0 +1,145 @@
+#include "core/store/session.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "core/store/error.h"
+
+namespace vmx::store {
+
+namespace fs = std::filesystem;
+
+// An advisory lock on an account directory, held while the account is bound.
+// The kernel drops it when the process ends, so a crash never leaves the
+// account locked.
+class Session::DirLock {
+ public:
+  explicit DirLock(const fs::path& dir) : m_dir(dir) {
+    m_fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0) throw Error("帐户目录 " + dir.string() + " 打不开: " + std::strerror(errno));
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+      const int err = errno;
+      ::close(m_fd);
+      if (err == EWOULDBLOCK)
+        throw Error("帐户目录 " + dir.string() +
+                    " 正被另一个运行中的Valmorix使用,两个程序不能同时打开同一个帐户。");
+      throw Error("帐户目录 " + dir.string() + " 不能加锁: " + std::strerror(err));
+    }
+  }
+  ~DirLock() {
+    ::flock(m_fd, LOCK_UN);
+    ::close(m_fd);
+  }
+  const fs::path& dir() const { return m_dir; }
+
+ private:
+  fs::path m_dir;
+  int m_fd = -1;
+};
+
+Session::Session() = default;
+Session::~Session() = default;
+
+namespace {
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// Paths stored by older installations use backslashes (".\user").
+fs::path as_path(std::string_view where) {
+  std::string s(where);
+  std::replace(s.begin(), s.end(), '\\', '/');
+  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  return fs::path(s);
+}
+}  // namespace
+
+void Session::set_alias(const std::string& alias, const fs::path& dir) {
+  const std::string key = lower(alias);
+  if (m_aliases.count(key)) close_alias(key);
+  if (key == "ubx") {
+    std::error_code ec;
+    const fs::path canon = fs::weakly_canonical(dir, ec);
+    if (!m_lock || m_lock->dir() != canon) {
+      m_lock.reset();
+      m_lock = std::make_unique<DirLock>(canon);
+    }
+  }
+  m_aliases[key] = dir;
+}
+
+void Session::close_alias(const std::string& alias) {
+  const std::string key = lower(alias);
+  std::vector<int> handles;
+  for (const auto& [h, u] : m_users)
+    if (u.alias == key) handles.push_back(h);
+  for (int h : handles) {
+    auto it = m_users.find(h);
+    if (it != m_users.end()) {
+      Closer close = it->second.close;
+      close();  // unregisters itself
+      m_users.erase(h);
+    }
+  }
+}
+
+bool Session::has_alias(std::string_view alias) const { return m_aliases.count(lower(alias)) > 0; }
+
+fs::path Session::alias_dir(std::string_view alias) const {
+  auto it = m_aliases.find(lower(alias));
+  if (it == m_aliases.end()) throw Error("unknown alias " + std::string(alias));
+  return it->second;
+}
+
+fs::path Session::resolve(std::string_view where, std::string_view file) const {
+  const fs::path dir = has_alias(where) ? alias_dir(where) : as_path(where);
+  return resolve_case_insensitive(dir, file);
+}
+
+std::shared_ptr<Table> Session::open_table(std::string_view where, std::string_view file) {
+  const fs::path path = resolve(where, file);
+  std::error_code ec;
+  const fs::path key = fs::weakly_canonical(path, ec);
+  auto it = m_tables.find(key);
+  if (it != m_tables.end())
+    if (auto t = it->second.lock()) return t;
+  std::unique_ptr<TableFile> f;
+  try {
+    f = open_table_file(path);
+  } catch (const Error&) {
+    // A file we may read but not write still opens, for reading.
+    if (::access(path.c_str(), R_OK) != 0 || ::access(path.c_str(), W_OK) == 0) throw;
+    OpenOptions ro;
+    ro.read_only = true;
+    f = open_table_file(path, ro);
+  }
+  auto t = std::make_shared<Table>(std::move(f), indexes_for(path.filename().string()));
+  m_tables[key] = t;
+  return t;
+}
+
+void Session::forget(const fs::path& path) {
+  std::error_code ec;
+  m_tables.erase(fs::weakly_canonical(path, ec));
+}
+
+int Session::register_user(std::string_view where, Closer close) {
+  User u;
+  if (has_alias(where)) u.alias = lower(where);
+  u.close = std::move(close);
+  m_users.emplace(m_next_user, std::move(u));
+  return m_next_user++;
+}
+
+void Session::unregister_user(int handle) { m_users.erase(handle); }
+
+}  // namespace vmx::store

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/store/catalogue.h"
+#include "core/store/table_file.h"
+
+namespace vmx::store {
+
+class FilterExpr;
+
+// An order of the rows of a table: by the fields of a key (compared by type;
+// text ordinally as stored), optionally restricted to the rows a selection
+// expression accepts. Equal keys keep natural order.
+struct OrderSpec {
+  std::vector<int> fields;  // field numbers, most significant first
+  std::string selection;    // filter syntax; empty = every row
+  bool descending = false;
+  bool operator<(const OrderSpec& o) const;
+};
+
+// The one in-memory copy of an open table file. Every cursor and every query on
+// the file shares it, so a post through one is seen by all at once. Changes go
+// to the file first and to memory only when the file write succeeded.
+class Table {
+ public:
+  explicit Table(std::unique_ptr<TableFile> file, std::vector<IndexDef> indexes = {});
+  ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  const TableFile& file() const { return *m_file; }
+  const Schema& schema() const { return m_file->schema(); }
+  const std::filesystem::path& path() const { return m_file->path(); }
+  const std::vector<IndexDef>& indexes() const { return m_indexes; }
+  const IndexDef* find_index(std::string_view name) const;  // case-insensitive
+
+  size_t row_count() const { return m_live; }
+  bool alive(RowId id) const { return id < m_alive.size() && m_alive[id]; }
+  const uint8_t* record(RowId id) const { return m_arena.data() + size_t(id) * m_recsize; }
+  Value get(RowId id, int field) const { return m_file->get(record(id), field); }
+
+  // The order a cursor gets without an index: dBase and unkeyed Paradox by row
+  // id (physical order), keyed Paradox by primary key.
+  OrderSpec natural_spec() const;
+  // The live rows in natural order.
+  const std::vector<RowId>& natural_order() { return order(natural_spec()); }
+  // The live rows that the order's selection accepts, in the order's key order; kept
+  // up to date incrementally as rows change (a post that leaves the key alone
+  // costs nothing here).
+  const std::vector<RowId>& order(const OrderSpec& spec);
+  // A row's sort key under an order: a byte string whose memcmp order is the
+  // order's, ending in the row id so that every key is unique. Empty when the
+  // selection rejects the row.
+  std::string sort_key(const OrderSpec& spec, RowId id);
+  // The first place in order(spec) whose key is not below `key`.
+  size_t lower_bound(const OrderSpec& spec, std::string_view key);
+  // Encodes a value as the key part of a field (for searches by key).
+  std::string key_part(int field, const Value& v) const;
+
+  // Changes: written to the file, then to memory; listeners are told.
+  RowId insert(const uint8_t* record);
+  void update(RowId id, const uint8_t* record);
+  void erase(RowId id);
+
+  // The decoded value of a numeric field (NaN for a blank field): what local
+  // SQL reads instead of parsing each field on each query. The values of all
+  // numeric fields are decoded on first use, kept row by row (a row's numbers
+  // share a cache line or two however a query walks the rows) and kept up to
+  // date with every change.
+  double number(RowId id, int field) {
+    if (m_numbers.empty()) build_numbers();
+    return m_numbers[size_t(id) * m_number_count + size_t(m_number_slot[field])];
+  }
+
+  // Grows by one on every change; cursors and queries use it to notice changes.
+  uint64_t version() const { return m_version; }
+
+  // Change notification for bound views and queries. Returns a handle for unsubscribe.
+  enum class Change { Inserted, Updated, Erased, Reset };
+  using Listener = std::function<void(Change, RowId)>;
+  int subscribe(Listener l);
+  void unsubscribe(int handle);
+
+  // Evaluates a filter expression on a row (parsed once and cached by text).
+  // Throws Error for a bad expression.
+  bool accepts(const std::string& expression, RowId id);
+  // Throws Error when the expression does not compile against this table.
+  void check_filter(const std::string& expression);
+
+ private:
+  struct OrderCache;
+  OrderCache& cache_for(const OrderSpec& spec);
+  std::string make_key(const OrderCache& c, RowId id) const;
+  void key_changed(RowId id, bool inserted, bool erased);
+  FilterExpr& filter_for(const std::string& expression);
+  void notify(Change c, RowId id);
+
+  std::unique_ptr<TableFile> m_file;
+  std::vector<IndexDef> m_indexes;
+  size_t m_recsize = 0;
+  std::vector<uint8_t> m_arena;
+  std::vector<bool> m_alive;
+  size_t m_live = 0;
+  uint64_t m_version = 0;
+  std::map<OrderSpec, std::unique_ptr<OrderCache>> m_orders;
+  std::map<std::string, std::unique_ptr<FilterExpr>> m_filters;
+  void build_numbers();
+  void refresh_numbers(RowId id);
+  std::vector<int> m_number_slot;  // by field: place among the numeric fields, or -1
+  size_t m_number_count = 0;
+  std::vector<double> m_numbers;  // row id * m_number_count + slot
+  std::map<int, Listener> m_listeners;
+  int m_next_listener = 1;
+};
+
+}  // namespace vmx::store

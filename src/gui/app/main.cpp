@@ -1,0 +1,30 @@
+#include <QDir>
+#include <filesystem>
+
+#include "core/platform/clock.h"
+#include "core/platform/help.h"
+#include "core/store/session.h"
+#include "gui/app/login_window.h"
+#include "gui/platform/qt_dialogs.h"
+#include "gui/widgets/guarded_application.h"
+
+int main(int argc, char** argv) {
+  vmx::ui::GuardedApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("股票资产管理软件:Valmorix1.1"));
+
+  vmx::platform::QtDialogs dialogs;
+  vmx::platform::SystemClock clock;
+  vmx::platform::LoggingHelp help;
+  vmx::store::Session session;
+  app.set_dialogs(&dialogs);
+
+  // The program works on the installation it is started in.
+  vmx::app::TForm1 login(session, dialogs, clock, help,
+                         std::filesystem::path(QDir::currentPath().toStdString()));
+  dialogs.set_parent(&login);
+  QObject::connect(&login, &vmx::app::TForm1::closed, &app, &QApplication::quit);
+  login.show();
+  const int rc = QApplication::exec();
+  app.set_dialogs(nullptr);
+  return rc;
+}

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/ledger/ledger_fixture.h"
+#include "core/store/cursor.h"
+
+using namespace vmx;
+using namespace vmx::test;
+
+namespace {
+
+struct CliRun {
+  int code;
+  std::string out;
+};
+
+CliRun cli(const std::string& args) {
+  const std::string cmd = std::string(VMX_CLI) + " " + args + " 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  const int status = pclose(p);
+  return {WEXITSTATUS(status), out};
+}
+
+std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
+
+TEST(CalcCommand, DemoInstallationValuesClean) {
+  TempDir dir;
+  const auto inst = dir / "demo";
+  ASSERT_EQ(cli("init " + quoted(inst) + " --demo").code, 0);
+  for (int run = 0; run < 2; ++run) {
+    const CliRun r = cli("calc " + quoted(inst) + " 示范帐户");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out, "");
+  }
+  // Both total rows, once each, and every open row valued in the settlement currency.
+  store::Session session;
+  store::Cursor c(session, (inst / store::kDemoAccountDir).string(), "tr2.DBF");
+  c.set_index_name("NO_PC");
+  c.open();
+  int totals = 0;
+  double per = 0;
+  for (c.first(); !c.eof(); c.next()) {
+    const std::string qsdm = c.get_string("QSDM");
+    if (qsdm == "zzc" || qsdm == "zzz") {
+      ++totals;
+    } else {
+      per += c.get_double("PER");
+      EXPECT_NE(c.get_double("BIRATE"), 0);
+      EXPECT_TRUE(c.get_int("BS") == 1 || c.get_int("BS") == -1);
+    }
+  }
+  EXPECT_EQ(totals, 2);
+  EXPECT_NEAR(per, 100, 0.2);  // shares of the market value, each rounded to 0.01
+}
+
+TEST(CalcCommand, MessagesAnswersAndExitCodes) {
+  TempDir dir;
+  const auto inst = dir / "inst";
+  ASSERT_EQ(cli("init " + quoted(inst)).code, 0);
+  // 我的帐户 starts with an empty ledger: nothing of value, the run stops.
+  const CliRun empty = cli("calc " + quoted(inst) + " 我的帐户");
+  EXPECT_EQ(empty.code, 1);
+  EXPECT_EQ(empty.out, "总资金是0，计算中止，请检查。\n");
+
+  {
+    // A new cash row (prices 0) and a position: the zero-price question.
+    const store::TableSpec* spec = store::find_table_spec("tr2.DBF");
+    auto f = store::create_table_file(
+        store::resolve_case_insensitive(inst / store::kMyAccountDir, "tr2.DBF"), spec->schema);
+    std::vector<uint8_t> rec(f->record_size());
+    for (const LedgerRow& row : {cash_row(50000, 0), security_row("600000", 1000, 10, 12)}) {
+      f->blank_record(rec.data());
+      for (const auto& [field, value] : row)
+        f->set(rec.data(), spec->schema.index_of(field), value);
+      f->insert(rec.data());
+    }
+  }
+  const CliRun asked = cli("calc " + quoted(inst) + " 我的帐户 --answer yes");
+  EXPECT_EQ(asked.code, 0);
+  EXPECT_EQ(asked.out, "发现一个名为现金的证券当前价(价格2)是0，改为和买入价(价格1)相同吗？\n");
+  EXPECT_EQ(cli("calc " + quoted(inst) + " 我的帐户").out, "");
+
+  EXPECT_EQ(cli("calc " + quoted(inst) + " 无此帐户").code, 2);
+  EXPECT_EQ(cli("calc " + quoted(inst) + " 我的帐户 --answer maybe").code, 2);
+  EXPECT_EQ(cli("calc " + quoted(inst)).code, 2);
+  EXPECT_EQ(cli("calc " + quoted(dir / "nowhere") + " 我的帐户").code, 2);
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "core/platform/error_boundary.h"
+#include "core/platform/scripted_dialogs.h"
+#include "core/store/error.h"
+
+using namespace vmx::platform;
+
+TEST(ScriptedDialogs, RecordsTextsAndAnswersInOrder) {
+  ScriptedDialogs d;
+  d.answer_yes();
+  d.answer_input("12.5");
+  d.answer_no();
+  d.inform("成功");
+  EXPECT_TRUE(d.ask("确认吗?"));
+  EXPECT_EQ(d.input("价格", "请输入价格", "0"), "12.5");
+  EXPECT_FALSE(d.ask("再来?"));
+  d.acknowledge_at("委托成功", 300, 200);
+  EXPECT_EQ(d.texts(),
+            (std::vector<std::string>{"成功", "确认吗?", "价格: 请输入价格", "再来?", "委托成功"}));
+  EXPECT_EQ(d.shown().back(),
+            (ScriptedDialogs::Shown{ScriptedDialogs::Kind::Acknowledge, "委托成功", 300, 200}));
+  // A question nobody scripted fails loudly instead of guessing.
+  EXPECT_THROW(d.ask("没人预料的问题"), UnexpectedDialog);
+  d.set_default_answer(false);
+  EXPECT_FALSE(d.ask("默认"));
+}
+
+TEST(ErrorBoundary, StopsTheOperationAndShowsTheError) {
+  ScriptedDialogs d;
+  int steps = 0;
+  EXPECT_FALSE(run_guarded(d, [&] {
+    ++steps;
+    throw vmx::store::ConversionError("'abc' is not a valid floating point value");
+  }));
+  EXPECT_EQ(steps, 1);
+  EXPECT_EQ(d.shown().back().kind, ScriptedDialogs::Kind::Error);
+  EXPECT_EQ(d.shown().back().text, "'abc' is not a valid floating point value");
+  EXPECT_TRUE(run_guarded(d, [] {}));
+  EXPECT_FALSE(run_ignoring_exceptions(d, [] { throw vmx::store::Error("key violation"); }));
+  EXPECT_EQ(d.shown().back(), (ScriptedDialogs::Shown{ScriptedDialogs::Kind::Inform,
+                                                      "Ignoring exception: key violation"}));
+}
