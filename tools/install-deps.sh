@@ -1,16 +1,41 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Valmorix need.
 # Only what is missing is installed; run as root or with sudo available.
+# `install-deps.sh --list` prints the list. One package a line, in alphabetical
+# order, with --no-install-recommends in mind: list what a package only
+# recommends. tools/check-packages.py (run by CI) fails when the build reads
+# a file from a package this list does not bring.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-charts-dev libqt6opengl6-dev
+  clang
+  clang-format
+  cmake
+  fonts-wqy-microhei
+  g++
+  libbenchmark-dev
+  libclang-rt-14-dev
+  libgmock-dev
+  libgtest-dev
+  libqt6opengl6-dev
+  libshp-dev
   libsqlite3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wqy-microhei xvfb xauth
-  pxlib-dev python3 python3-dbf python3-dbfread
-  libshp-dev shapelib poppler-utils
+  ninja-build
+  pkg-config
+  poppler-utils
+  pxlib-dev
+  python3
+  python3-dbf
+  python3-dbfread
+  qt6-base-dev
+  qt6-charts-dev
+  shapelib
+  xauth
+  xvfb
 )
+if [ "${1:-}" = --list ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
