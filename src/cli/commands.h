@@ -24,6 +24,8 @@ int cmd_calc(const std::vector<std::string>& args);
 int cmd_report(const std::vector<std::string>& args);
 // Loads a model file and prints the optimiser's proportions (per mille) and growth.
 int cmd_optimise(const std::vector<std::string>& args);
+// The fund's batch operations (recompute, value, match, invest, transfer, fees).
+int cmd_fund(const std::vector<std::string>& args);
 
 // A value as CSV prints it: dates yyyy-mm-dd, logicals true/false, numbers in
 // their shortest exact form, blanks empty.

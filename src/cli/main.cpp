@@ -14,7 +14,9 @@ const char* const kUsage =
     "  valmorix-cli query DIR 'SQL' [--param NAME=VALUE]...\n"
     "  valmorix-cli calc PROGRAM_DIR ACCOUNT_NAME [--answer yes|no]\n"
     "  valmorix-cli optimise FILE.prd [--current P0,P1,P2,P3]\n"
-    "  valmorix-cli report holdings|closed PROGRAM_DIR ACCOUNT_NAME [--pdf FILE]\n";
+    "  valmorix-cli report holdings|closed PROGRAM_DIR ACCOUNT_NAME [--pdf FILE]\n"
+    "  valmorix-cli fund recompute|value|match|invest|transfer|fees PROGRAM_DIR ACCOUNT_NAME "
+    "[--answer yes|no] [--today YYYY-MM-DD] [options]\n";
 
 }  // namespace
 
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
     if (command == "calc") return vmx::cli::cmd_calc(args);
     if (command == "report") return vmx::cli::cmd_report(args);
     if (command == "optimise") return vmx::cli::cmd_optimise(args);
+    if (command == "fund") return vmx::cli::cmd_fund(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);
       return vmx::cli::kOk;

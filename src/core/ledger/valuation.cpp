@@ -218,6 +218,7 @@ bool Valuation::calc() {
   }
 
   m_ledger.set_valuation_pending(false);
+  m_tz = tz;
   return true;
 }
 

@@ -53,6 +53,10 @@ class Valuation {
   // general number ("6.2" for 62000).
   static std::string in_wan(double x);
 
+  // The discounted total TZ of the last completed run (single precision, as
+  // summed); 0 before one.
+  float discounted_total() const { return m_tz; }
+
  private:
   Ledger& m_ledger;
   store::reference::Lookups& m_lookups;
@@ -60,6 +64,7 @@ class Valuation {
   platform::Clock& m_clock;
   std::string m_market_label = "市价总值=";
   std::string m_discount_label = "折扣总值=";
+  float m_tz = 0;
 };
 
 // The messages of a stopped run.

@@ -16,10 +16,12 @@ Workspace::Workspace(store::Session& session, platform::Dialogs& dialogs, platfo
   m_securities = std::make_unique<market::SecurityList>(m_session);
   m_lookups = std::make_unique<store::reference::Lookups>(m_session, m_dialogs, *m_securities);
   m_ledger = std::make_unique<ledger::Ledger>(m_session, m_dialogs);
+  m_fund = std::make_unique<fund::FundLedger>(m_session, m_dialogs, m_clock, *m_ledger, *m_lookups);
 }
 
 // The ledger and the lookups go before the security list they may call into.
 Workspace::~Workspace() {
+  m_fund.reset();
   m_ledger.reset();
   m_lookups.reset();
   m_securities.reset();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "core/fund/fund_ledger.h"
 #include "core/ledger/ledger.h"
 #include "core/market/security_list.h"
 #include "core/platform/clock.h"
@@ -43,6 +44,7 @@ class Workspace {
   market::SecurityList& securities() { return *m_securities; }
   store::reference::Lookups& lookups() { return *m_lookups; }
   ledger::Ledger& ledger() { return *m_ledger; }
+  fund::FundLedger& fund() { return *m_fund; }
 
  private:
   store::Session& m_session;
@@ -53,6 +55,7 @@ class Workspace {
   std::unique_ptr<market::SecurityList> m_securities;
   std::unique_ptr<store::reference::Lookups> m_lookups;
   std::unique_ptr<ledger::Ledger> m_ledger;
+  std::unique_ptr<fund::FundLedger> m_fund;
 };
 
 // The table password given to the engine at start and at each login.
