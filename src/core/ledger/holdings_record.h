@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
 #include "core/platform/date.h"
+#include "core/store/cursor.h"
 
 // What a row of the holdings ledger tr2.DBF is. No field names the kind; it
 // follows from WTH (order number or record marker), CODE/LX, QSDM and CJ_DH.
@@ -98,5 +100,68 @@ bool is_total_code(std::string_view s);
 
 // The closing mark for a closing on `d`: "P" + yyyymmdd + "00".
 std::string closing_mark(Date d);
+
+// A number field as it stands in a row: a value, or blank (all spaces, as a
+// new row leaves the fields nobody set). A blank counts as 0; assigning any
+// value, 0 included, makes the field non-blank, so writing a row back keeps
+// a blank field blank unless the code gave it a value.
+class StoredNumber {
+ public:
+  StoredNumber() = default;                               // blank
+  StoredNumber(double v) : m_value(v), m_blank(false) {}  // NOLINT: reads like a double
+  operator double() const { return m_value; }             // NOLINT
+  bool blank() const { return m_blank; }
+
+ private:
+  double m_value = 0;
+  bool m_blank = true;
+};
+
+// One row of tr2.DBF with every field, as the cursor reads it: text in UTF-8
+// without trailing blanks, a blank date as Date() (serial 0). The stored
+// numbers are kept as stored (doubles); working values of single precision
+// are the operations' business.
+struct HoldingsRow {
+  std::string wth, qsdm, qs, gddm, zjzh, code, name, lx, lxm;
+  StoredNumber bs, amt, birate, price1;
+  Date date1;
+  StoredNumber price2;
+  Date date2;
+  StoredNumber cost1, cost2, sxf, yhs, income, inc, per, zk_rate;
+  std::string cj_dh, note;
+
+  RowKey key() const { return {wth, code, lx, qsdm, cj_dh}; }
+  RowKind kind() const { return classify(key()); }
+};
+
+// The field positions of tr2.DBF in an open cursor, found once, for reading
+// and writing whole rows. Throws store::Error naming a missing field.
+class HoldingsFields {
+ public:
+  explicit HoldingsFields(store::Cursor& c);
+
+  // The current row (or the edit buffer).
+  HoldingsRow read(store::Cursor& c) const;
+  // Changes the fields in which `row` differs from `as_read` (the row as read
+  // before the changes) and whose stored bytes would change; starts an edit
+  // only then, so writing back an unchanged row changes nothing. A text is cut
+  // to its field's width when stored. Does not post.
+  void write(store::Cursor& c, const HoldingsRow& row, const HoldingsRow& as_read) const;
+  // Appends `row` (every field that is not blank in it) and posts it.
+  void append(store::Cursor& c, const HoldingsRow& row) const;
+
+ private:
+  static constexpr size_t kCount = 26;
+  std::array<int, kCount> m_at{};
+};
+
+// The same for one row, finding the fields each time.
+inline HoldingsRow read_row(store::Cursor& c) { return HoldingsFields(c).read(c); }
+inline void write_row(store::Cursor& c, const HoldingsRow& row, const HoldingsRow& as_read) {
+  HoldingsFields(c).write(c, row, as_read);
+}
+inline void append_row(store::Cursor& c, const HoldingsRow& row) {
+  HoldingsFields(c).append(c, row);
+}
 
 }  // namespace vmx::ledger

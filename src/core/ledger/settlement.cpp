@@ -4,12 +4,14 @@
 
 #include "core/ledger/holdings_record.h"
 #include "core/platform/error_boundary.h"
+#include "core/store/catalogue.h"
 #include "core/store/error.h"
 #include "core/store/text.h"
 
 namespace vmx::ledger {
 
 using store::Value;
+namespace tr2 = store::tr2;
 
 namespace {
 
@@ -32,7 +34,7 @@ class Settling {
   // False when the user stopped at the missing frozen-cash question.
   bool run() {
     const Value qsdm = Value::text(m_r.qsdm), date0 = Value::date(m_r.date0);
-    if (m_c.locate("WTH;QSDM;DATE1;CODE",
+    if (m_c.locate(store::field_list({tr2::kWth, tr2::kQsdm, tr2::kDate1, tr2::kCode}),
                    {Value::text(m_key), qsdm, date0, Value::text(kCashCode)})) {
       m_c.remove();
     } else if (!m_dialogs.ask(kMissingFrozenCash)) {
@@ -68,25 +70,31 @@ class Settling {
 
   void settle_buy() {
     to_order_row();
-    m_c.edit();
-    m_c.set_string("CJ_DH", m_key);
-    m_c.set_string("WTH", "");
-    m_c.set_double("AMT", m_r.amt);
-    m_c.set_double("PRICE1", m_r.price1);
-    m_c.set_string("LX", m_r.lx);
-    m_c.set_string("LXM", m_lookups.lx_to_lxm(m_r.lx));
-    m_c.set_int("BS", m_r.bs);
-    m_c.set_date("DATE1", m_r.date1);
-    m_c.set_double("ZK_RATE", m_lookups.lx_to_zk_rate(m_r.lx));
+    const HoldingsRow was = read_row(m_c);
+    HoldingsRow row = was;
+    row.cj_dh = m_key;
+    row.wth = "";
+    row.amt = m_r.amt;
+    row.price1 = m_r.price1;
+    row.lx = m_r.lx;
+    row.lxm = m_lookups.lx_to_lxm(m_r.lx);
+    row.bs = m_r.bs;
+    row.date1 = m_r.date1;
+    row.zk_rate = m_lookups.lx_to_zk_rate(m_r.lx);
+    write_row(m_c, row, was);
     m_c.post();
   }
 
-  // Closes the current row as matched by this sell.
-  void close_current() {
-    m_c.set_double("PRICE2", m_r.price1);
-    m_c.set_date("DATE2", m_r.date1);
-    m_c.set_string("CJ_DH", m_key);
-    m_c.set_string("WTH", m_mark);
+  // Closes the current row as matched by this sell, `amt` of it.
+  void close_current(double amt) {
+    const HoldingsRow was = read_row(m_c);
+    HoldingsRow row = was;
+    row.amt = amt;
+    row.price2 = m_r.price1;
+    row.date2 = m_r.date1;
+    row.cj_dh = m_key;
+    row.wth = m_mark;
+    write_row(m_c, row, was);
     m_c.post();
   }
 
@@ -96,46 +104,41 @@ class Settling {
     double rest = -static_cast<double>(m_r.amt);
     const Value blank = Value::text(""), qsdm = Value::text(m_r.qsdm), gddm = Value::text(m_r.gddm),
                 code = Value::text(m_r.code), bs = Value::integer(m_r.bs);
-    if (m_c.locate("WTH;QSDM;GDDM;CODE;BS;AMT",
+    const std::string position =
+        store::field_list({tr2::kWth, tr2::kQsdm, tr2::kGddm, tr2::kCode, tr2::kBs});
+    if (m_c.locate(position + ";" + tr2::kAmt,
                    {blank, qsdm, gddm, code, bs, Value::number(rest)})) {
-      m_c.edit();
-      close_current();
+      close_current(m_c.get_double(tr2::kAmt));
       return 0;
     }
     while (rest > 0) {
-      if (!m_c.locate("WTH;QSDM;GDDM;CODE;BS", {blank, qsdm, gddm, code, bs})) return rest;
-      const double held = m_c.get_double("AMT");
-      const double d = rest - held;
+      if (!m_c.locate(position, {blank, qsdm, gddm, code, bs})) return rest;
+      const HoldingsRow held = read_row(m_c);
+      const double d = rest - held.amt;
       if (d >= 0) {
-        m_c.edit();
-        close_current();
+        close_current(held.amt);
         rest = d;
         continue;
       }
-      const double price1 = m_c.get_double("PRICE1");
-      const Date date1 = m_c.get_date("DATE1");
-      m_c.edit();
-      m_c.set_double("AMT", rest);
-      close_current();
-      m_c.append();
-      m_c.set_string("QSDM", m_r.qsdm);
-      m_c.set_string("QS", m_r.qs);
-      m_c.set_string("GDDM", m_r.gddm);
-      m_c.set_string("ZJZH", m_r.zjzh);
-      m_c.set_string("LX", m_r.lx);
-      m_c.set_string("LXM", m_lookups.lx_to_lxm(m_r.lx));
-      m_c.set_string("CODE", m_r.code);
-      m_c.set_string("NAME", m_r.name);
-      m_c.set_int("BS", m_r.bs);
-      m_c.set_double("BIRATE", m_r.birate);
-      m_c.set_double("PRICE1", price1);
-      m_c.set_date("DATE1", date1);
-      m_c.set_double("PRICE2", m_r.price1);
-      m_c.set_date("DATE2", m_r.date1);
-      m_c.set_double("AMT", held - rest);
-      m_c.set_double("ZK_RATE", m_lookups.lx_to_zk_rate(m_r.lx));
-      m_c.set_string("WTH", "");
-      m_c.post();
+      close_current(rest);
+      HoldingsRow open;
+      open.qsdm = m_r.qsdm;
+      open.qs = m_r.qs;
+      open.gddm = m_r.gddm;
+      open.zjzh = m_r.zjzh;
+      open.lx = m_r.lx;
+      open.lxm = m_lookups.lx_to_lxm(m_r.lx);
+      open.code = m_r.code;
+      open.name = m_r.name;
+      open.bs = m_r.bs;
+      open.birate = m_r.birate;
+      open.price1 = held.price1;
+      open.date1 = held.date1;
+      open.price2 = m_r.price1;
+      open.date2 = m_r.date1;
+      open.amt = held.amt - rest;
+      open.zk_rate = m_lookups.lx_to_zk_rate(m_r.lx);
+      append_row(m_c, open);
       rest = 0;
     }
     return 0;
@@ -151,11 +154,13 @@ class Settling {
     m_dialogs.inform(m_r.qsdm + " " + m_r.gddm + " " + m_r.code + "多空参数为" +
                      std::to_string(m_r.bs) + kShortOfPositions);
     to_order_row();
-    m_c.edit();
-    m_c.set_string("GDDM", m_r.gddm);
-    m_c.set_double("AMT", -unmatched);
-    m_c.set_string("WTH", kUnmatchedSell);
-    m_c.set_string("CJ_DH", m_key);
+    const HoldingsRow was = read_row(m_c);
+    HoldingsRow row = was;
+    row.gddm = m_r.gddm;
+    row.amt = -unmatched;
+    row.wth = kUnmatchedSell;
+    row.cj_dh = m_key;
+    write_row(m_c, row, was);
     m_c.post();
 
     // The order's date, which cancel and settlement look it up by.
@@ -168,16 +173,16 @@ class Settling {
   void close_sell_order(float sxf, float yhs) {
     to_order_row();
     const float cost = m_r.amt * m_r.price1;
-    m_c.edit();
-    m_c.set_string("CJ_DH", m_key);
-    m_c.set_double("AMT", m_r.amt);
-    m_c.set_double("PRICE1", m_r.price1);
-    m_c.set_double("PRICE2", m_r.price1);
-    m_c.set_double("COST1", cost);
-    m_c.set_double("COST2", cost);
-    m_c.set_double("SXF", sxf * cost);
-    m_c.set_double("YHS", yhs * cost);
-    m_c.set_string("WTH", m_mark);
+    const HoldingsRow was = read_row(m_c);
+    HoldingsRow row = was;
+    row.cj_dh = m_key;
+    row.amt = m_r.amt;
+    row.price1 = row.price2 = m_r.price1;
+    row.cost1 = row.cost2 = cost;
+    row.sxf = sxf * cost;
+    row.yhs = yhs * cost;
+    row.wth = m_mark;
+    write_row(m_c, row, was);
     m_c.post();
   }
 
@@ -185,28 +190,28 @@ class Settling {
   // pending order of the account also has CODE "xj" and may come first in the
   // holdings view, and moving money on it would vanish with that order.
   void move_cash(double money) {
-    if (m_c.locate("QSDM;ZJZH;CODE;WTH", {Value::text(m_r.qsdm), Value::text(m_r.zjzh),
-                                          Value::text(kCashCode), Value::text("")})) {
-      m_c.edit();
-      m_c.set_double("AMT", m_c.get_double("AMT") - money);
+    if (m_c.locate(store::field_list({tr2::kQsdm, tr2::kZjzh, tr2::kCode, tr2::kWth}),
+                   {Value::text(m_r.qsdm), Value::text(m_r.zjzh), Value::text(kCashCode),
+                    Value::text("")})) {
+      const HoldingsRow was = read_row(m_c);
+      HoldingsRow row = was;
+      row.amt = was.amt - money;
+      write_row(m_c, row, was);
       m_c.post();
       return;
     }
-    m_c.append();
-    m_c.set_string("QSDM", m_r.qsdm);
-    m_c.set_string("QS", m_r.qs);
-    m_c.set_string("ZJZH", m_r.zjzh);
-    m_c.set_string("CODE", kCashCode);
-    m_c.set_string("LX", kCashCode);
-    m_c.set_string("LXM", kCashName);
-    m_c.set_string("NAME", kCashName);
-    m_c.set_int("BS", 1);
-    m_c.set_double("PRICE1", 1);
-    m_c.set_double("PRICE2", 1);
-    m_c.set_double("AMT", -money);
-    m_c.set_double("BIRATE", m_r.birate);
-    m_c.set_double("ZK_RATE", m_lookups.lx_to_zk_rate(m_r.lx));
-    m_c.post();
+    HoldingsRow cash;
+    cash.qsdm = m_r.qsdm;
+    cash.qs = m_r.qs;
+    cash.zjzh = m_r.zjzh;
+    cash.code = cash.lx = kCashCode;
+    cash.lxm = cash.name = kCashName;
+    cash.bs = 1;
+    cash.price1 = cash.price2 = 1;
+    cash.amt = -money;
+    cash.birate = m_r.birate;
+    cash.zk_rate = m_lookups.lx_to_zk_rate(m_r.lx);
+    append_row(m_c, cash);
     m_dialogs.inform(kCashRowCreated);
   }
 
@@ -246,7 +251,7 @@ SettleResult settle(Trading& trading, const TradeForm& form) {
   }
   store::Cursor& c = holdings_cursor(trading.ledger());
   const Value qsdm = Value::text(r.qsdm), date0 = Value::date(r.date0);
-  if (!c.locate("WTH;QSDM;DATE1;CODE;BS",
+  if (!c.locate(store::field_list({tr2::kWth, tr2::kQsdm, tr2::kDate1, tr2::kCode, tr2::kBs}),
                 {Value::text(r.wth), qsdm, date0, Value::text(r.code), Value::integer(r.bs)})) {
     dialogs.inform(kSettleOrderNotFound);
     result.outcome = SettleOutcome::OrderNotFound;
@@ -254,9 +259,10 @@ SettleResult settle(Trading& trading, const TradeForm& form) {
   }
   const store::Cursor::Bookmark order_row = c.bookmark();
   std::string key = r.wth;
-  if (r.wth == kUnmatchedSell && !c.get_string("CJ_DH").empty()) key = c.get_string("CJ_DH");
+  if (r.wth == kUnmatchedSell && !c.get_string(tr2::kCjDh).empty()) key = c.get_string(tr2::kCjDh);
 
-  if (c.locate("CJ_DH;QSDM;DATE1", {Value::text(r.wth), qsdm, date0}) &&
+  if (c.locate(store::field_list({tr2::kCjDh, tr2::kQsdm, tr2::kDate1}),
+               {Value::text(r.wth), qsdm, date0}) &&
       dialogs.ask(kSettledBefore)) {
     result.outcome = SettleOutcome::Declined;
     return result;

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "core/ledger/holdings_record.h"
+#include "core/store/catalogue.h"
 #include "core/store/error.h"
 #include "core/store/gbk.h"
 #include "core/store/text.h"
@@ -14,6 +15,7 @@
 namespace vmx::ledger {
 
 using store::Value;
+namespace tr2 = store::tr2;
 
 namespace {
 
@@ -36,7 +38,7 @@ std::string two(int n) {
 // new order for one settled before.
 std::set<std::string> numbers_in_use(store::Cursor& ledger) {
   std::set<std::string> used;
-  const int wth = ledger.field_index("WTH"), cj_dh = ledger.field_index("CJ_DH");
+  const int wth = ledger.field_index(tr2::kWth), cj_dh = ledger.field_index(tr2::kCjDh);
   store::Table& table = ledger.table();
   for (const store::RowId id : table.natural_order()) {
     used.insert(table.get(id, wth).as_string());
@@ -101,27 +103,33 @@ TradeRecord get_record(const TradeForm& form, store::reference::Lookups& lookups
   return r;
 }
 
+namespace {
+
+// The fields of a new row that name the trade's cash account.
+HoldingsRow account_row(const TradeRecord& r) {
+  HoldingsRow row;
+  row.qsdm = r.qsdm;
+  row.qs = r.qs;
+  row.zjzh = r.zjzh;
+  row.gddm = r.gddm;
+  return row;
+}
+
+}  // namespace
+
 void append_frozen_cash(store::Cursor& c, const TradeRecord& r, const std::string& wth,
                         double amount, Date date) {
-  c.append();
-  c.set_string("WTH", wth);
-  c.set_string("QSDM", r.qsdm);
-  c.set_string("QS", r.qs);
-  c.set_string("ZJZH", r.zjzh);
-  c.set_string("GDDM", r.gddm);
-  c.set_string("CODE", kCashCode);
-  c.set_string("LX", kCashCode);
-  c.set_string("LXM", kCashName);
-  c.set_int("BS", 1);
-  c.set_string("NAME", kCashName);
-  c.set_string("CJ_DH", kFrozenCashMark);
-  c.set_double("AMT", amount);
-  c.set_date("DATE1", date);
-  c.set_date("DATE2", date);
-  c.set_double("PRICE1", 1);
-  c.set_double("PRICE2", 1);
-  c.set_double("BIRATE", r.birate);
-  c.post();
+  HoldingsRow row = account_row(r);
+  row.wth = wth;
+  row.code = row.lx = kCashCode;
+  row.lxm = row.name = kCashName;
+  row.bs = 1;
+  row.cj_dh = kFrozenCashMark;
+  row.amt = amount;
+  row.date1 = row.date2 = date;
+  row.price1 = row.price2 = 1;
+  row.birate = r.birate;
+  append_row(c, row);
 }
 
 std::string stored_order_number(const std::string& text) {
@@ -194,25 +202,21 @@ OrderResult Trading::enter(const TradeForm& form, bool sell) {
   const float bzj = m_lookups.lx_bzj_rate(r.lx);
   const float zk = m_lookups.lx_to_zk_rate(r.lx);
 
-  c.append();
-  c.set_string("WTH", r.wth);
-  c.set_string("QSDM", r.qsdm);
-  c.set_string("QS", r.qs);
-  c.set_string("ZJZH", r.zjzh);
-  c.set_string("GDDM", r.gddm);
-  c.set_string("LX", r.lx);
-  c.set_string("LXM", r.lxm);
-  c.set_string("NAME", r.name);
-  c.set_int("BS", r.bs);
-  c.set_string("CODE", r.code);
-  c.set_double("AMT", r.amt);
-  c.set_date("DATE1", r.date1);
-  c.set_date("DATE2", r.date2);
-  c.set_double("PRICE1", r.price1);
-  c.set_double("PRICE2", r.price2);
-  c.set_double("BIRATE", r.birate);
-  c.set_double("ZK_RATE", zk);
-  c.post();
+  HoldingsRow order = account_row(r);
+  order.wth = r.wth;
+  order.lx = r.lx;
+  order.lxm = r.lxm;
+  order.name = r.name;
+  order.bs = r.bs;
+  order.code = r.code;
+  order.amt = r.amt;
+  order.date1 = r.date1;
+  order.date2 = r.date2;
+  order.price1 = r.price1;
+  order.price2 = r.price2;
+  order.birate = r.birate;
+  order.zk_rate = zk;
+  append_row(c, order);
 
   append_frozen_cash(c, r, r.wth, bzj * (-(r.amt * r.price1)), r.date1);
 
@@ -237,21 +241,21 @@ OrderResult Trading::cancel(const TradeForm& form) {
   // one day are told apart by their code.
   std::string frozen_key = wth;
   const bool remainder = wth == kUnmatchedSell;
-  if (remainder &&
-      c.locate("WTH;QSDM;DATE1;CODE", {Value::text(wth), qsdm, date0, Value::text(r.code)})) {
-    const std::string cj_dh = c.get_string("CJ_DH");
+  const std::string order_key = store::field_list({tr2::kWth, tr2::kQsdm, tr2::kDate1, tr2::kCode});
+  if (remainder && c.locate(order_key, {Value::text(wth), qsdm, date0, Value::text(r.code)})) {
+    const std::string cj_dh = c.get_string(tr2::kCjDh);
     if (!cj_dh.empty()) frozen_key = cj_dh;
   }
 
-  if (c.locate("WTH;QSDM;DATE1;CODE",
-               {Value::text(frozen_key), qsdm, date0, Value::text(kCashCode)})) {
+  if (c.locate(order_key, {Value::text(frozen_key), qsdm, date0, Value::text(kCashCode)})) {
     c.remove();
   } else if (!dialogs.ask(kMissingFrozenCash)) {
     return {};
   }
-  const bool found = remainder ? c.locate("WTH;QSDM;DATE1;CODE",
-                                          {Value::text(wth), qsdm, date0, Value::text(r.code)})
-                               : c.locate("WTH;QSDM;DATE1", {Value::text(wth), qsdm, date0});
+  const bool found = remainder
+                         ? c.locate(order_key, {Value::text(wth), qsdm, date0, Value::text(r.code)})
+                         : c.locate(store::field_list({tr2::kWth, tr2::kQsdm, tr2::kDate1}),
+                                    {Value::text(wth), qsdm, date0});
   if (found) c.remove();
   dialogs.acknowledge_at(kCancelDone, kSuccessBoxX, kSuccessBoxY);
   return {true, wth};

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/ledger/holdings_record.h"
+#include "core/store/catalogue.h"
 #include "core/store/rounding.h"
 
 namespace vmx::ledger {
@@ -13,6 +14,7 @@ namespace {
 
 using store::round_half_even;
 using store::Value;
+namespace tr2 = store::tr2;
 
 // Round(x * 100) * 0.01, in extended precision, stored as a double.
 double cents(long double x) { return static_cast<double>(round_half_even(x * 100) * 0.01L); }
@@ -53,77 +55,86 @@ bool Valuation::up_calc() {
 
 void Valuation::load_labels() {
   store::Cursor& c = m_ledger.cursor();
-  if (c.locate("QSDM", {Value::text(kMarketTotal)}))
-    m_market_label = std::string("市价总值=") + in_wan(c.get_double("COST2")) + "万";
-  if (c.locate("QSDM", {Value::text(kDiscountTotal)}))
-    m_discount_label = std::string("折扣总值=") + in_wan(c.get_double("COST2")) + "万";
+  if (c.locate(tr2::kQsdm, {Value::text(kMarketTotal)}))
+    m_market_label = std::string("市价总值=") + in_wan(c.get_double(tr2::kCost2)) + "万";
+  if (c.locate(tr2::kQsdm, {Value::text(kDiscountTotal)}))
+    m_discount_label = std::string("折扣总值=") + in_wan(c.get_double(tr2::kCost2)) + "万";
 }
 
 bool Valuation::calc() {
   store::Cursor& c = m_ledger.cursor();
+  const HoldingsFields fields(c);
+  const int cost1_at = c.field_index(tr2::kCost1), cost2_at = c.field_index(tr2::kCost2),
+            zk_rate_at = c.field_index(tr2::kZkRate);
   const Date today = m_clock.today();
   float t1 = 0, t2 = 0, tz = 0;
 
   // Both passes visit the rows the view held when the pass began, each once:
   // a row whose key changes on the way (an empty ZJZH becoming "?") moves
   // within the view, and following it would skip or repeat its neighbours.
+  // Each row is read whole, changed in memory and written back field by field
+  // where its stored bytes change, so a row that is already right is left
+  // untouched.
   const std::vector<store::RowId> first_pass = c.rows();
   for (store::RowId id : first_pass) {
     if (!c.go_to_bookmark(id)) continue;
-    const std::string lx = c.get_string("LX");
-    if (lx.empty()) {
+    const HoldingsRow was = fields.read(c);
+    HoldingsRow row = was;
+    if (row.lx.empty()) {
       m_dialogs.inform(kMissingTypeMessage);
       return false;
     }
-    if (c.get_double("BIRATE") == 0) c.set_double("BIRATE", 1);
-    const std::string qsdm = c.get_string("QSDM");
-    if (is_total_code(qsdm)) {
+    if (row.birate == 0) row.birate = 1;
+    if (is_total_code(row.qsdm)) {
+      fields.write(c, row, was);
       c.post();
       continue;
     }
-    const std::string code = c.get_string("CODE");
-    const float a = static_cast<float>(c.get_double("AMT"));
-    const float p1 = static_cast<float>(c.get_double("PRICE1"));
-    float p2 = static_cast<float>(c.get_double("PRICE2"));
-    const float m = m_lookups.lx_bzj_rate(lx);
+    const float a = static_cast<float>(row.amt);
+    const float p1 = static_cast<float>(row.price1);
+    float p2 = static_cast<float>(row.price2);
+    const float m = m_lookups.lx_bzj_rate(row.lx);
     const double cost1 = static_cast<double>(static_cast<long double>(a) * p1 * m);
-    c.set_double("COST1", cost1);
+    row.cost1 = cost1;
 
-    int64_t bs = c.get_int("BS");
+    int64_t bs = static_cast<int64_t>(row.bs);
     if (bs != -1) {
       bs = 1;
-      if (c.is_blank("BS") || c.get_int("BS") != 1) c.set_int("BS", 1);
+      if (row.bs.blank() || row.bs != 1) row.bs = 1;
     }
-    if (c.get_double("PRICE2") == 0) {
-      const std::string question = "发现一个名为" + c.get_string("NAME") +
-                                   "的证券当前价(价格2)是0，改为和买入价(价格1)相同吗？";
+    if (row.price2 == 0) {
+      const std::string question =
+          "发现一个名为" + row.name + "的证券当前价(价格2)是0，改为和买入价(价格1)相同吗？";
       if (m_dialogs.ask(question)) {
         p2 = p1;
-        c.set_double("PRICE2", p1);
+        row.price2 = p1;
       }
     }
-    c.set_double("COST2", cents(cost1 + static_cast<long double>(bs) * a *
-                                            (static_cast<long double>(p2) - p1)));
-    if (c.get_double("ZK_RATE") == 0) c.set_double("ZK_RATE", 1);
-    if (c.get_date("DATE1").serial() == 0 && code != kCashCode && !is_total_code(code))
-      c.set_date("DATE1", today);
+    row.cost2 =
+        cents(cost1 + static_cast<long double>(bs) * a * (static_cast<long double>(p2) - p1));
+    if (row.zk_rate == 0) row.zk_rate = 1;
+    if (row.date1.serial() == 0 && row.code != kCashCode && !is_total_code(row.code))
+      row.date1 = today;
 
-    if (c.get_string("NAME").empty()) c.set_string("NAME", m_lookups.code_to_name(code));
-    if (c.get_string("QS").empty()) c.set_string("QS", m_lookups.qsdm_to_qs(qsdm));
-    if (c.get_string("LXM").empty()) c.set_string("LXM", m_lookups.lx_to_lxm(lx));
+    if (row.name.empty()) row.name = m_lookups.code_to_name(row.code);
+    if (row.qs.empty()) row.qs = m_lookups.qsdm_to_qs(row.qsdm);
+    if (row.lxm.empty()) row.lxm = m_lookups.lx_to_lxm(row.lx);
 
-    if (c.get_string("ZJZH").empty() && lx < "z") c.set_string("ZJZH", "?");
-    if (c.get_string("QS").empty()) c.set_string("QS", "?");
-    if (c.get_string("GDDM").empty() && lx < "z") c.set_string("GDDM", "?");
-    if (code == kCashCode) c.set_string("GDDM", kCashCode);
+    if (row.zjzh.empty() && row.lx < "z") row.zjzh = "?";
+    if (row.qs.empty()) row.qs = "?";
+    if (row.gddm.empty() && row.lx < "z") row.gddm = "?";
+    if (row.code == kCashCode) row.gddm = kCashCode;
 
-    const float r = m_lookups.zjzh_to_birate(qsdm, c.get_string("ZJZH"));
+    const float r = m_lookups.zjzh_to_birate(row.qsdm, row.zjzh);
+    fields.write(c, row, was);
     c.post();
     // The totals take the values as stored.
-    const long double stored1 = c.get_double("COST1"), stored2 = c.get_double("COST2");
+    const long double stored1 = c.value_at(cost1_at).as_number(),
+                      stored2 = c.value_at(cost2_at).as_number();
     t1 = static_cast<float>(t1 + stored1 * r);
     t2 = static_cast<float>(t2 + stored2 * r);
-    tz = static_cast<float>(tz + static_cast<long double>(c.get_double("ZK_RATE")) * stored2 * r);
+    tz = static_cast<float>(tz + static_cast<long double>(c.value_at(zk_rate_at).as_number()) *
+                                     stored2 * r);
   }
 
   if (t2 == 0) {
@@ -131,22 +142,18 @@ bool Valuation::calc() {
     return false;
   }
 
-  if (!c.locate("LX", {Value::text(kMarketTotal)})) {
-    c.append();
-    c.set_string("LX", kMarketTotal);
-    c.set_string("CODE", kMarketTotal);
-    c.set_double("ZK_RATE", 1);
-    c.post();
+  if (!c.locate(tr2::kLx, {Value::text(kMarketTotal)})) {
+    HoldingsRow total;
+    total.lx = total.code = kMarketTotal;
+    total.zk_rate = 1;
+    fields.append(c, total);
   }
-  if (!c.locate("LX", {Value::text(kDiscountTotal)})) {
-    c.append();
-    c.set_string("LX", kDiscountTotal);
-    c.set_string("QSDM", kDiscountTotal);
-    c.set_string("QS", kDiscountTotalName);
-    c.set_string("NAME", kDiscountTotalName);
-    c.set_string("CODE", kDiscountTotal);
-    c.set_double("ZK_RATE", 1);
-    c.post();
+  if (!c.locate(tr2::kLx, {Value::text(kDiscountTotal)})) {
+    HoldingsRow total;
+    total.lx = total.qsdm = total.code = kDiscountTotal;
+    total.qs = total.name = kDiscountTotalName;
+    total.zk_rate = 1;
+    fields.append(c, total);
   }
 
   // A market value without any cost (every price paid was 0) has no ratio to
@@ -159,37 +166,37 @@ bool Valuation::calc() {
   const std::vector<store::RowId> second_pass = c.rows();
   for (store::RowId id : second_pass) {
     if (!c.go_to_bookmark(id)) continue;
-    const std::string lx = c.get_string("LX");
-    long double cost1 = c.get_double("COST1"), cost2 = c.get_double("COST2"), income = 0;
+    const HoldingsRow was = fields.read(c);
+    HoldingsRow row = was;
+    const std::string& lx = row.lx;
+    long double cost1 = row.cost1, cost2 = row.cost2, income = 0;
     if (lx == kCashCode) {
-      c.set_double("PRICE1", 1);
-      c.set_double("PRICE2", 1);
-      c.set_double("SXF", 0);
-      c.set_double("YHS", 0);
-      c.set_double("INCOME", 0);
-      cost1 = cost2 = c.get_double("AMT");
-      c.set_double("COST1", static_cast<double>(cost1));
-      c.set_double("COST2", static_cast<double>(cost2));
+      row.price1 = 1;
+      row.price2 = 1;
+      row.sxf = 0;
+      row.yhs = 0;
+      row.income = 0;
+      cost1 = cost2 = row.amt;
+      row.cost1 = static_cast<double>(cost1);
+      row.cost2 = static_cast<double>(cost2);
     } else if (lx == kMarketTotal || lx == kDiscountTotal) {
       const bool market = lx == kMarketTotal;
       const char* name = market ? kMarketTotalName : kDiscountTotalName;
-      c.set_double("PRICE1", 1);
-      c.set_double("PRICE2", ratio(market ? t2 : tz));
-      c.set_string("WTH", kNotAtBroker);
-      c.set_double("AMT", t1);
-      c.set_string("QSDM", lx);
-      c.set_string("QS", name);
-      c.set_string("NAME", name);
-      c.set_string("LXM", name);
-      c.set_string("CODE", lx);
-      c.set_double("SXF", 0);
-      c.set_double("YHS", 0);
+      row.price1 = 1;
+      row.price2 = ratio(market ? t2 : tz);
+      row.wth = kNotAtBroker;
+      row.amt = t1;
+      row.qsdm = lx;
+      row.qs = row.name = row.lxm = name;
+      row.code = lx;
+      row.sxf = 0;
+      row.yhs = 0;
       cost1 = t1;
       cost2 = market ? static_cast<long double>(t2) : round_half_even(static_cast<long double>(tz));
       income = static_cast<long double>(market ? t2 : tz) - t1;
-      c.set_double("COST1", static_cast<double>(cost1));
-      c.set_double("COST2", static_cast<double>(cost2));
-      c.set_double("INCOME", static_cast<double>(income));
+      row.cost1 = static_cast<double>(cost1);
+      row.cost2 = static_cast<double>(cost2);
+      row.income = static_cast<double>(income);
       if (market)
         m_market_label = "市值=" + in_wan(t2) + "万";
       else
@@ -198,22 +205,20 @@ bool Valuation::calc() {
       const long double base = std::fabs(cost1);
       const double sxf = static_cast<double>(base * m_lookups.lx_to_sxf_rate(lx));
       const double yhs = static_cast<double>(base * m_lookups.lx_to_yhs_rate(lx));
-      c.set_double("SXF", sxf);
-      c.set_double("YHS", yhs);
+      row.sxf = sxf;
+      row.yhs = yhs;
       income = cost2 - cost1 - sxf - yhs;
-      c.set_double("INCOME", static_cast<double>(income));
+      row.income = static_cast<double>(income);
     }
-    c.set_double("INC",
-                 round_half_even(cost1) != 0 ? static_cast<double>(income * 100 / cost1) : 9999.9);
+    row.inc = round_half_even(cost1) != 0 ? static_cast<double>(income * 100 / cost1) : 9999.9;
 
-    const std::string qsdm = c.get_string("QSDM");
     float r = 1;
-    if (!is_total_code(qsdm)) {
-      const double birate = c.get_double("BIRATE");
-      r = birate > 0 ? static_cast<float>(birate)
-                     : m_lookups.zjzh_to_birate(qsdm, c.get_string("ZJZH"));
+    if (!is_total_code(row.qsdm)) {
+      const double birate = row.birate;
+      r = birate > 0 ? static_cast<float>(birate) : m_lookups.zjzh_to_birate(row.qsdm, row.zjzh);
     }
-    c.set_double("PER", static_cast<double>(round_half_even(cost2 * 10000 * r / t2) * 0.01L));
+    row.per = static_cast<double>(round_half_even(cost2 * 10000 * r / t2) * 0.01L);
+    fields.write(c, row, was);
     c.post();
   }
 

@@ -48,34 +48,35 @@ constexpr const char* kSettledRows = "cj_dh>'' and cj_dh<'~'";
 // The holdings ledger's fields; the earlier ledger tr0.DBF has the same fields
 // in its own order, without BS and BIRATE.
 std::vector<FieldDef> tr2_fields() {
+  using namespace tr2;
   // clang-format off
   return {
-      chr("WTH", 11),
-      chr("QSDM", 4),
-      chr("QS", 6),
-      chr("GDDM", 10),
-      chr("ZJZH", 8),
-      chr("CODE", 6),
-      chr("NAME", 8),
-      chr("LX", 3),
-      chr("LXM", 6),
-      num("BS", 2, 0),        // 1 or -1; width chosen: 2, sign and digit
-      money("AMT"),           // quantity, or money on cash and total rows
-      num("BIRATE", 12, 6),   // width chosen: 12.6, rates such as 0.1209 or 8.27
-      price("PRICE1"),
-      dat("DATE1"),
-      price("PRICE2"),
-      dat("DATE2"),
-      money("COST1"),
-      money("COST2"),
-      money("SXF"),
-      money("YHS"),
-      money("INCOME"),
-      num("INC", 14, 4),      // width chosen: 14.4, a gain rate on a tiny cost is large
-      num("PER", 12, 4),      // width chosen: 12.4, percent; negative on frozen cash
-      num("ZK_RATE", 8, 4),   // width chosen: 8.4
-      chr("CJ_DH", 11),
-      chr("NOTE", 10),
+      chr(kWth, 11),
+      chr(kQsdm, 4),
+      chr(kQs, 6),
+      chr(kGddm, 10),
+      chr(kZjzh, 8),
+      chr(kCode, 6),
+      chr(kName, 8),
+      chr(kLx, 3),
+      chr(kLxm, 6),
+      num(kBs, 2, 0),        // 1 or -1; width chosen: 2, sign and digit
+      money(kAmt),           // quantity, or money on cash and total rows
+      num(kBirate, 12, 6),   // width chosen: 12.6, rates such as 0.1209 or 8.27
+      price(kPrice1),
+      dat(kDate1),
+      price(kPrice2),
+      dat(kDate2),
+      money(kCost1),
+      money(kCost2),
+      money(kSxf),
+      money(kYhs),
+      money(kIncome),
+      num(kInc, 14, 4),      // width chosen: 14.4, a gain rate on a tiny cost is large
+      num(kPer, 12, 4),      // width chosen: 12.4, percent; negative on frozen cash
+      num(kZkRate, 8, 4),    // width chosen: 8.4
+      chr(kCjDh, 11),
+      chr(kNote, 10),
   };
   // clang-format on
 }
@@ -198,11 +199,11 @@ std::vector<TableSpec> build() {
   // ---- account directory ----
 
   add("tr2.DBF", A, DBF, tr2_fields(), 0,
-      {{"NO_PC", {"QSDM", "ZJZH"}, kOpenRows, false},
-       {"For_PC", {"WTH"}, kClosedRows, false},
+      {{"NO_PC", {tr2::kQsdm, tr2::kZjzh}, kOpenRows, false},
+       {"For_PC", {tr2::kWth}, kClosedRows, false},
        // Chosen: settled and closed rows in the order of the order number
        // they were settled under; no operation selects it.
-       {"FOR_CJHD", {"CJ_DH"}, kSettledRows, false}},
+       {"FOR_CJHD", {tr2::kCjDh}, kSettledRows, false}},
       "holdings ledger");
 
   add("tr0.DBF", A, DBF, tr0_fields(), 0, {},
@@ -255,6 +256,15 @@ std::vector<TableSpec> build() {
 }
 
 }  // namespace
+
+std::string field_list(std::initializer_list<std::string_view> names) {
+  std::string s;
+  for (std::string_view n : names) {
+    if (!s.empty()) s += ';';
+    s += n;
+  }
+  return s;
+}
 
 const std::vector<TableSpec>& catalogue() {
   static const std::vector<TableSpec> tables = build();

@@ -446,6 +446,30 @@ Value Cursor::value(std::string_view field) {
   return m_table->get(m_row, f);
 }
 
+Value Cursor::value_at(int field) {
+  require_active();
+  if (m_state == State::Edit || m_state == State::Insert)
+    return m_table->file().get(m_buffer.data(), field);
+  refresh();
+  if (m_row == kNoRow) return Value();
+  return m_table->get(m_row, field);
+}
+
+bool Cursor::set_if_changed(int field, const Value& v) {
+  const TableFile& file = table().file();
+  const bool editing = m_state == State::Edit || m_state == State::Insert;
+  if (!editing) {
+    refresh();
+    if (m_row == kNoRow) throw Error("cannot edit: " + m_file + " has no current row");
+  }
+  const uint8_t* now = editing ? m_buffer.data() : m_table->record(m_row);
+  m_scratch.assign(now, now + file.record_size());
+  file.set(m_scratch.data(), field, v);
+  if (std::equal(m_scratch.begin(), m_scratch.end(), now)) return false;
+  set_at(field, v);
+  return true;
+}
+
 std::string Cursor::get_string(std::string_view field) { return value(field).as_string(); }
 double Cursor::get_double(std::string_view field) { return value(field).as_number(); }
 int64_t Cursor::get_int(std::string_view field) { return value(field).as_integer(); }
@@ -461,8 +485,9 @@ bool Cursor::is_blank(std::string_view field) {
   return m_table->file().is_blank(m_table->record(m_row), f);
 }
 
-void Cursor::set(std::string_view field, const Value& v) {
-  const int f = field_index(field);
+void Cursor::set(std::string_view field, const Value& v) { set_at(field_index(field), v); }
+
+void Cursor::set_at(int f, const Value& v) {
   if (m_state == State::Browse) edit();
   if (m_table->file().read_only())
     throw Error(m_table->path().string() + " is read-only; it cannot be changed");

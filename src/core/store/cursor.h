@@ -117,6 +117,11 @@ class Cursor {
   void set_bool(std::string_view field, bool b) { set(field, Value::boolean(b)); }
   void set_date(std::string_view field, Date d) { set(field, Value::date(d)); }
   int field_index(std::string_view field);  // throws Error naming the field and file
+  // By position (from field_index), for loops that touch many fields of many
+  // rows. set_if_changed() encodes the value and changes the row only when its
+  // stored bytes would change (starting an edit then); true when it did.
+  Value value_at(int field);
+  bool set_if_changed(int field, const Value& v);
 
   // Bound views: while disabled (nestable), views do not follow moves and changes;
   // enable_controls() tells them to refresh once.
@@ -133,6 +138,7 @@ class Cursor {
 
  private:
   void require_active() const;
+  void set_at(int field, const Value& v);
   void refresh();
   void settle(long index);
   const OrderSpec& current_spec();  // cached until the index or filter changes
@@ -151,6 +157,7 @@ class Cursor {
   long m_pos = -1;
   bool m_eof = true, m_bof = true;
   std::vector<uint8_t> m_buffer;
+  std::vector<uint8_t> m_scratch;  // set_if_changed's trial encoding
   RowId m_edit_row = kNoRow;
   std::vector<RowId> m_visible;
   std::string m_key;  // sort key of the current row, to find its place after a delete

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "core/ledger/ledger_fixture.h"
 
 using namespace vmx;
@@ -119,6 +122,44 @@ TEST(LedgerWalks, WorkInTheHoldingsViewWhateverTheCurrentView) {
   EXPECT_EQ(f.ledger->zjzhxj1("htzq", "1001"), 300);
   EXPECT_EQ(f.ledger->view(), ledger::Ledger::View::Holdings);
   EXPECT_EQ(f.ledger->cursor().count(), 1u);
+}
+
+// A row read and written back changes no byte; a change starts an edit and
+// touches only its field; a blank number stays blank unless given a value.
+TEST(HoldingsRecord, TypedRowWritesOnlyWhatChanges) {
+  LedgerFixture f({security_row("600000", 1000, 10.5, 12)});  // COST1 ... PER blank
+  store::Cursor& c = f.ledger->cursor();
+  const size_t size = c.table().file().record_size();
+  const uint8_t* stored = c.table().record(c.current_row());
+  const std::vector<uint8_t> before(stored, stored + size);
+  struct Case {
+    const char* what;
+    std::function<void(HoldingsRow&)> change;
+    const char* field;  // the one field whose bytes change; nullptr: none
+    const char* now;    // its stored text afterwards
+  };
+  const Case cases[] = {
+      {"nothing", [](HoldingsRow&) {}, nullptr, ""},
+      {"same stored digits", [](HoldingsRow& r) { r.amt = r.amt + 1e-9; }, nullptr, ""},
+      {"blank number given 0", [](HoldingsRow& r) { r.sxf = 0; }, "SXF", "0"},
+      {"number blanked", [](HoldingsRow& r) { r.price2 = StoredNumber(); }, "PRICE2", ""},
+      {"text cut to its width", [](HoldingsRow& r) { r.qs = "华泰证券公司"; }, "QS", "华泰证"},
+      {"date", [](HoldingsRow& r) { r.date2 = Date::from_ymd(2001, 4, 3); }, "DATE2", "2001-04-03"},
+  };
+  const HoldingsFields fields(c);
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    const HoldingsRow was = fields.read(c);
+    HoldingsRow row = was;
+    k.change(row);
+    fields.write(c, row, was);
+    EXPECT_EQ(c.state(), k.field ? store::Cursor::State::Edit : store::Cursor::State::Browse);
+    if (k.field) {
+      EXPECT_EQ(c.get_string(k.field), k.now);
+      c.cancel();
+    }
+  }
+  EXPECT_EQ(std::vector<uint8_t>(stored, stored + size), before);
 }
 
 }  // namespace
