@@ -9,7 +9,18 @@
 #include <vector>
 
 #include "core/install/seed_data.h"
+#include "core/ledger/holdings_record.h"
+#include "core/ledger/ledger.h"
+#include "core/ledger/settlement.h"
+#include "core/ledger/trading.h"
+#include "core/ledger/valuation.h"
+#include "core/market/security_list.h"
+#include "core/platform/clock.h"
+#include "core/platform/dialogs.h"
+#include "core/reference/lookups.h"
+#include "core/store/cursor.h"
 #include "core/store/error.h"
+#include "core/store/session.h"
 
 namespace vmx::store::seed {
 
@@ -57,7 +68,6 @@ const Position kPositions[] = {
     {"gxzq", "30007721", "0130007721", "0858",    1,   600,  138.50, 180, "1050"},
     {"gxzq", "30007721", "0130007721", "0651",    1,  2000,   35.10, 120, "1112"},
     {"gxzq", "30007721", "0130007721", "4688",    1, 20000,    1.235, 300, ""},
-    {"gxzq", "30007721", "0130007721", "0001",    1,  2000,   11.20, 150, "1020"},  // rest of a split
     {"zxzq", "88001234", "C900123456", "900901",  1, 20000,    0.388, 210, "1425"},
     {"zgqh", "66880001", "0166880001", "IF",     -1,   300, 3620.0,   12, "0931"},  // one lot short
 };
@@ -80,37 +90,28 @@ const Order kOrders[] = {
 };
 // clang-format on
 
-// Positions closed by a sell: both the position and the sell order carry the
-// closing mark. The 0001 sell closed 3000 of a position of 5000; the rest is
-// the open position above.
+// Positions closed by a sell, entered and confirmed through the trading
+// window's operations. The 0001 sell closes 3000 of a position of 5000, which
+// the settlement splits: the rest stays open.
 struct ClosedTrade {
   const char* qsdm;
   const char* zjzh;
   const char* gddm;
   const char* code;
-  double amt;
+  double held;  // the position's quantity
   double buy_price;
   int bought_days_ago;
+  double sold;  // the quantity sold
   double sell_price;
   int sold_days_ago;
   const char* sell_time;  // hhnnss
 };
 // clang-format off
 const ClosedTrade kClosed[] = {
-    {"htzq", "20018866", "A186620031", "600028", 10000,  5.80, 240,  6.65, 75, "101245"},
-    {"gxzq", "30007721", "0130007721", "0001",    3000, 11.20, 150, 12.85, 60, "142208"},
+    {"htzq", "20018866", "A186620031", "600028", 10000,  5.80, 240, 10000,  6.65, 75, "101245"},
+    {"gxzq", "30007721", "0130007721", "0001",    5000, 11.20, 150,  3000, 12.85, 60, "142208"},
 };
 // clang-format on
-
-struct LedgerRow {
-  std::string wth, qsdm, qs, gddm, zjzh, code, name, lx, lxm;
-  int bs = 1;
-  double amt = 0, birate = 1, price1 = 0, price2 = 0;
-  Date date1, date2;  // serial 0: blank
-  double cost1 = 0, cost2 = 0, sxf = 0, yhs = 0, income = 0, inc = 0, per = 0, zk_rate = 1;
-  bool has_per = true;
-  std::string cj_dh, note;
-};
 
 std::string two(int n) {
   char b[4];
@@ -119,220 +120,207 @@ std::string two(int n) {
 }
 std::string yymmdd(Date d) { return two(d.year()) + two(d.month()) + two(d.day()); }
 std::string mmdd(Date d) { return two(d.month()) + two(d.day()); }
-std::string closing_mark(Date d) {
-  return "P" + std::to_string(d.year()) + two(d.month()) + two(d.day()) + "00";
-}
 
-const SecurityType& type_of(const std::string& lx) {
-  const SecurityType* t = find_type(lx);
-  if (!t) throw Error("demo data: unknown security type " + lx);
-  return *t;
-}
-
-double zjzh_rate(std::string_view qsdm, std::string_view zjzh) {
-  for (const auto& a : kAccounts)
-    if (qsdm == a.qsdm && zjzh == a.zjzh) return currency_rate(a.bicode);
-  return 1.0;
-}
-
-class Ledger {
+// The holdings are made by the program's own operations: the inputs above go
+// in as raw rows (or as orders through the trading and settlement), and the
+// valuation computes every figure, so the first valuation the user runs finds
+// nothing to change. The only boxes those operations may show are their
+// success boxes; any other text means the data above are wrong.
+class DemoDialogs : public platform::Dialogs {
  public:
-  explicit Ledger(Date today) : m_today(today), m_list(securities(today)) {}
-
-  LedgerRow security_row(const char* qsdm, const char* zjzh, const char* gddm, const char* code,
-                         int bs, double amt, double price1, Date date1) {
-    LedgerRow r;
-    r.qsdm = qsdm;
-    r.qs = broker_name(qsdm);
-    r.zjzh = zjzh;
-    r.gddm = gddm;
-    r.code = std::string(code) == "IF" ? futures_code(m_today) : code;
-    const Security& s = security(r.code);
-    r.name = s.name;
-    r.lx = code_to_lx(r.code);
-    const SecurityType& t = type_of(r.lx);
-    r.lxm = t.lxm;
-    r.bs = bs;
-    r.amt = amt;
-    r.birate = zjzh_rate(qsdm, zjzh);
-    r.price1 = price1;
-    r.date1 = date1;
-    r.price2 = s.price;
-    r.date2 = m_today;
-    r.zk_rate = t.zk_rate;
-    return r;
+  void inform(const std::string& t) override { fail(t); }
+  void warn(const std::string& t) override { fail(t); }
+  void error(const std::string& t) override { fail(t); }
+  bool ask(const std::string& t) override { fail(t); }
+  void acknowledge_at(const std::string&, int, int) override {}
+  std::optional<std::string> input(const std::string&, const std::string& t,
+                                   const std::string&) override {
+    fail(t);
   }
-
-  LedgerRow cash_row(const char* qsdm, const char* zjzh, double amt) {
-    LedgerRow r;
-    r.qsdm = qsdm;
-    r.qs = broker_name(qsdm);
-    r.zjzh = zjzh;
-    r.gddm = "xj";  // as the valuation leaves cash rows
-    r.code = r.lx = "xj";
-    r.name = r.lxm = "现金";
-    r.amt = amt;
-    r.birate = zjzh_rate(qsdm, zjzh);
-    r.price1 = r.price2 = 1;
-    return r;
-  }
-
-  std::vector<LedgerRow> build() {
-    std::vector<LedgerRow> rows;
-    for (const auto& a : kAccounts) rows.push_back(cash_row(a.qsdm, a.zjzh, a.cash));
-    for (const auto& p : kPositions) {
-      const Date opened = m_today.add_days(-p.opened_days_ago);
-      LedgerRow r = security_row(p.qsdm, p.zjzh, p.gddm, p.code, p.bs, p.amt, p.price1, opened);
-      if (*p.hhnn) r.cj_dh = yymmdd(opened) + p.hhnn + "1";
-      rows.push_back(r);
-    }
-    for (const auto& c : kClosed) add_closed(rows, c);
-    int counter = 1;  // the trading window's buy counter since login
-    for (const auto& o : kOrders) {
-      LedgerRow r = security_row(o.qsdm, o.zjzh, o.gddm, o.code, 1, o.amt, o.price, m_today);
-      r.price2 = o.price;
-      r.wth =
-          o.amt > 0 ? yymmdd(m_today) + o.time + std::to_string(counter++) : mmdd(m_today) + o.time;
-      // The frozen-cash row reserves (buy) or announces (sell) the money.
-      LedgerRow f = cash_row(o.qsdm, o.zjzh, -(o.amt * o.price) * type_of(r.lx).bzj_rate);
-      f.wth = r.wth;
-      f.cj_dh = "冻结资金";
-      f.date1 = f.date2 = m_today;
-      rows.push_back(r);
-      rows.push_back(f);
-    }
-    value(rows);
-    return rows;
+  std::optional<std::string> pick_file(const std::string& t, const std::string&,
+                                       const std::string&) override {
+    fail(t);
   }
 
  private:
-  const Security& security(const std::string& code) const {
-    for (const auto& s : m_list)
-      if (s.code == code) return s;
-    throw Error("demo data: security " + code + " is not in the security list");
+  [[noreturn]] static void fail(const std::string& text) {
+    throw Error("demo data: the holdings operations said: " + text);
   }
+};
 
-  void add_closed(std::vector<LedgerRow>& rows, const ClosedTrade& c) {
-    const Date bought = m_today.add_days(-c.bought_days_ago);
-    const Date sold = m_today.add_days(-c.sold_days_ago);
-    const std::string sell_no = mmdd(sold) + c.sell_time;
-    LedgerRow pos = security_row(c.qsdm, c.zjzh, c.gddm, c.code, 1, c.amt, c.buy_price, bought);
-    pos.cj_dh = sell_no;
-    pos.price2 = c.sell_price;
-    pos.date2 = sold;
-    value_row(pos);
-    pos.has_per = false;  // left from the last valuation before the close
-    pos.wth = closing_mark(sold);
-    rows.push_back(pos);
+class Holdings {
+ public:
+  Holdings(store::Session& session, Date today)
+      : m_today(today),
+        m_clock(platform::DateTime{today, 9, 0}),
+        m_securities(session),
+        m_lookups(session, m_dialogs, m_securities),
+        m_ledger(session, m_dialogs),
+        m_valuation(m_ledger, m_lookups, m_dialogs, m_clock),
+        m_trading(m_ledger, m_lookups, m_clock) {}
 
-    // The sell order row, closed by the settlement with the fees of the sale.
-    LedgerRow sell = security_row(c.qsdm, c.zjzh, c.gddm, c.code, 1, -c.amt, c.sell_price, sold);
-    const SecurityType& t = type_of(sell.lx);
-    sell.price2 = c.sell_price;
-    sell.date2 = sold;
-    sell.cost1 = sell.cost2 = sell.amt * c.sell_price;
-    sell.sxf = t.sxf_rate * sell.cost1;
-    sell.yhs = t.yhs_rate * sell.cost1;
-    // What the valuation left while the order was pending: minus the fees.
-    sell.income = sell.sxf + sell.yhs;
-    sell.inc = sell.income * 100 / sell.cost1;
-    sell.has_per = false;
-    sell.cj_dh = sell_no;
-    sell.wth = closing_mark(sold);
-    rows.push_back(sell);
-  }
-
-  // Pass 1 of the valuation for one row; returns nothing, fills COST1/COST2.
-  static void cost_row(LedgerRow& r) {
-    const double m = r.lx == "xj" ? 1.0 : type_of(r.lx).bzj_rate;
-    r.cost1 = r.amt * r.price1 * m;
-    r.cost2 = round_to(r.cost1 + r.bs * r.amt * (r.price2 - r.price1), 2);
-  }
-
-  // Pass 2 for one row, without the share of the total.
-  static void value_row(LedgerRow& r) {
-    cost_row(r);
-    if (r.lx == "xj") {
-      r.price1 = r.price2 = 1;
-      r.sxf = r.yhs = r.income = 0;
-      r.cost1 = r.cost2 = r.amt;
-    } else {
-      const SecurityType& t = type_of(r.lx);
-      r.sxf = std::fabs(r.cost1) * t.sxf_rate;
-      r.yhs = std::fabs(r.cost1) * t.yhs_rate;
-      r.income = r.cost2 - r.cost1 - r.sxf - r.yhs;
+  void build() {
+    store::Cursor& c = ledger::holdings_cursor(m_ledger);
+    const ledger::HoldingsFields fields(c);
+    for (const auto& a : kAccounts) fields.append(c, cash_row(a));
+    for (const auto& p : kPositions) {
+      const Date opened = m_today.add_days(-p.opened_days_ago);
+      ledger::HoldingsRow r =
+          security_row(p.qsdm, p.zjzh, p.gddm, p.code, p.bs, p.amt, p.price1, opened);
+      if (*p.hhnn) r.cj_dh = yymmdd(opened) + p.hhnn + "1";
+      fields.append(c, r);
     }
-    r.inc = round_even(r.cost1) != 0 ? r.income * 100 / r.cost1 : 9999.9;
+    // The positions the closed trades sold, valued while they were held.
+    for (const auto& t : kClosed) {
+      const Date bought = m_today.add_days(-t.bought_days_ago);
+      fields.append(c,
+                    security_row(t.qsdm, t.zjzh, t.gddm, t.code, 1, t.held, t.buy_price, bought));
+    }
+    value();
+    for (const auto& t : kClosed) close(t);
+    for (const auto& o : kOrders) enter(o);
+    value();
   }
 
-  // The valuation over the open rows, and the two total rows it writes.
-  void value(std::vector<LedgerRow>& rows) {
-    double t1 = 0, t2 = 0, tz = 0;
-    for (auto& r : rows) {
-      if (!r.wth.empty() && r.wth[0] == 'P') continue;  // closed rows are not visited
-      cost_row(r);
-      t1 += r.cost1 * r.birate;
-      t2 += r.cost2 * r.birate;
-      tz += r.zk_rate * r.cost2 * r.birate;
-    }
-    for (auto& r : rows) {
-      if (!r.wth.empty() && r.wth[0] == 'P') continue;
-      value_row(r);
-      r.per = round_even(r.cost2 * 10000 * r.birate / t2) * 0.01;
-    }
-    auto total = [&](const char* code, const char* name, double price2, double cost2,
-                     double income) {
-      LedgerRow r;
-      r.wth = "###";
-      r.qsdm = r.code = r.lx = code;
-      r.qs = r.name = r.lxm = name;
-      r.amt = r.cost1 = t1;
-      r.price1 = 1;
-      r.price2 = price2;
-      r.cost2 = cost2;
-      r.income = income;
-      r.inc = round_even(r.cost1) != 0 ? r.income * 100 / r.cost1 : 9999.9;
-      r.per = round_even(r.cost2 * 10000 / t2) * 0.01;
-      rows.push_back(r);
-    };
-    total("zzc", "市价总值", t2 / t1, t2, t2 - t1);
-    total("zzz", "折扣总值", tz / t1, round_even(tz), tz - t1);
+ private:
+  std::string code_of(const char* code) const {
+    return std::string(code) == "IF" ? futures_code(m_today) : code;
+  }
+
+  std::string type_of(const std::string& code) {
+    const std::string lx = m_lookups.code_to_lx(code);
+    if (lx == "???") throw Error("demo data: no type for security " + code);
+    return lx;
+  }
+
+  // A cash account's balance, with the prices a cash row keeps.
+  ledger::HoldingsRow cash_row(const CashAccount& a) {
+    ledger::HoldingsRow r;
+    r.qsdm = a.qsdm;
+    r.zjzh = a.zjzh;
+    r.code = r.lx = ledger::kCashCode;
+    r.name = r.lxm = ledger::kCashName;
+    r.bs = 1;
+    r.amt = a.cash;
+    r.price1 = r.price2 = 1;
+    r.birate = m_lookups.zjzh_to_birate(a.qsdm, a.zjzh);
+    return r;
+  }
+
+  // A position as entered by hand: names are left for the valuation to fill,
+  // the current price is the security list's.
+  ledger::HoldingsRow security_row(const char* qsdm, const char* zjzh, const char* gddm,
+                                   const char* code, int bs, double amt, double price1,
+                                   Date date1) {
+    ledger::HoldingsRow r;
+    r.qsdm = qsdm;
+    r.zjzh = zjzh;
+    r.gddm = gddm;
+    r.code = code_of(code);
+    r.lx = type_of(r.code);
+    r.bs = bs;
+    r.amt = amt;
+    r.price1 = price1;
+    r.date1 = date1;
+    const float price = m_securities.code_to_price(r.code);
+    if (price <= 0) throw Error("demo data: no price for security " + r.code);
+    r.price2 = price;
+    r.date2 = m_today;
+    r.birate = m_lookups.zjzh_to_birate(qsdm, zjzh);
+    r.zk_rate = m_lookups.lx_to_zk_rate(r.lx);
+    return r;
+  }
+
+  ledger::TradeForm form(const char* qsdm, const char* zjzh, const char* gddm, const char* code,
+                         double amt, double price, Date date) {
+    ledger::TradeForm f;
+    f.qsdm = qsdm;
+    f.zjzh = zjzh;
+    f.gddm = gddm;
+    f.code = code_of(code);
+    f.lx = type_of(f.code);
+    f.quantity = store::format_number(amt);
+    f.price = store::format_number(price);
+    f.trade_date = date.to_string();
+    f.date0 = date;
+    return f;
+  }
+
+  // A sell entered on its day, valued, and confirmed: the settlement closes the
+  // position (splitting it when it held more) and credits the cash row.
+  void close(const ClosedTrade& t) {
+    const Date sold = m_today.add_days(-t.sold_days_ago);
+    ledger::TradeForm f = form(t.qsdm, t.zjzh, t.gddm, t.code, t.sold, t.sell_price, sold);
+    f.order_number = mmdd(sold) + t.sell_time;
+    if (!m_trading.sell(f).done) throw Error("demo data: the sell of " + f.code + " was refused");
+    value();  // as the trading window does when it closes
+    f.quantity = store::format_number(-t.sold);
+    if (ledger::settle(m_trading, f).outcome != ledger::SettleOutcome::Settled)
+      throw Error("demo data: the sell of " + f.code + " was not settled");
+  }
+
+  // An order entered today at its time of day, numbered as the trading
+  // window numbers it.
+  void enter(const Order& o) {
+    const std::string t = o.time;
+    m_clock.set({m_today, std::stoi(t.substr(0, 2)), std::stoi(t.substr(2, 2)),
+                 t.size() > 4 ? std::stoi(t.substr(4, 2)) : 0});
+    const ledger::TradeForm f =
+        form(o.qsdm, o.zjzh, o.gddm, o.code, std::fabs(o.amt), o.price, m_today);
+    const ledger::OrderResult r = o.amt > 0 ? m_trading.buy(f) : m_trading.sell(f);
+    if (!r.done) throw Error("demo data: the order for " + f.code + " was refused");
+  }
+
+  void value() {
+    if (!m_valuation.up_calc()) throw Error("demo data: the valuation stopped");
   }
 
   Date m_today;
-  std::vector<Security> m_list;
+  platform::FixedClock m_clock;
+  DemoDialogs m_dialogs;
+  market::SecurityList m_securities;
+  store::reference::Lookups m_lookups;
+  ledger::Ledger m_ledger;
+  ledger::Valuation m_valuation;
+  ledger::Trading m_trading;
 };
 
-void write_ledger(const std::filesystem::path& dir, const std::vector<LedgerRow>& rows) {
-  RowWriter w = RowWriter::open(dir, "tr2.DBF");
-  auto date = [](Date d) { return d.serial() ? day(d) : Value(); };
-  for (const auto& r : rows)
-    w.add({{"WTH", txt(r.wth)},
-           {"QSDM", txt(r.qsdm)},
-           {"QS", txt(r.qs)},
-           {"GDDM", txt(r.gddm)},
-           {"ZJZH", txt(r.zjzh)},
-           {"CODE", txt(r.code)},
-           {"NAME", txt(r.name)},
-           {"LX", txt(r.lx)},
-           {"LXM", txt(r.lxm)},
-           {"BS", num(r.bs)},
-           {"AMT", num(r.amt)},
-           {"BIRATE", num(r.birate)},
-           {"PRICE1", num(r.price1)},
-           {"DATE1", date(r.date1)},
-           {"PRICE2", num(r.price2)},
-           {"DATE2", date(r.date2)},
-           {"COST1", num(r.cost1)},
-           {"COST2", num(r.cost2)},
-           {"SXF", num(r.sxf)},
-           {"YHS", num(r.yhs)},
-           {"INCOME", num(r.income)},
-           {"INC", num(r.inc)},
-           {"PER", r.has_per ? num(r.per) : Value()},
-           {"ZK_RATE", num(r.zk_rate)},
-           {"CJ_DH", txt(r.cj_dh)},
-           {"NOTE", txt(r.note)}});
+void write_account_currencies(const std::filesystem::path& dir) {
+  RowWriter w = RowWriter::open(dir, "zh_bi.db");
+  for (const auto& a : kAccounts)
+    w.add({{"Qsdm", txt(a.qsdm)}, {"Zjzh", txt(a.zjzh)}, {"Bicode", txt(a.bicode)}});
+}
+
+// Builds the holdings in a work directory beside the account, then copies
+// the rows that stayed (a settlement deletes the frozen-cash rows of the
+// orders it confirms, which a dBase file keeps as deleted records) into the
+// account's tr2.DBF, byte for byte and in order. Returns every row.
+std::vector<ledger::HoldingsRow> write_holdings(const std::filesystem::path& dir, Date today) {
+  namespace fs = std::filesystem;
+  const fs::path work = dir / "demo-holdings.tmp";
+  fs::remove_all(work);
+  fs::create_directory(work);
+  for (const char* file : {"tr2.DBF", "zh_bi.db"})
+    fs::copy_file(resolve_case_insensitive(dir, file), work / file);
+  std::vector<ledger::HoldingsRow> rows;
+  {
+    store::Session session;
+    session.set_alias("curr", dir.parent_path());
+    session.set_alias("ubx", work);
+    Holdings holdings(session, today);
+    holdings.build();
+    store::Cursor all(session, "ubx", "tr2.DBF");
+    all.open();
+    const ledger::HoldingsFields fields(all);
+    for (all.first(); !all.eof(); all.next()) rows.push_back(fields.read(all));
+  }
+  {
+    auto from = open_table_file(work / "tr2.DBF", {true});
+    auto to = create_table_file(resolve_case_insensitive(dir, "tr2.DBF"), from->schema());
+    from->load([&](RowId, const uint8_t* record) { to->insert(record); });
+  }
+  fs::remove_all(work);
+  return rows;
 }
 
 constexpr int kFundDays = 364;  // the first day is this many days before today
@@ -376,7 +364,8 @@ int demo_group(const std::string& lx) {
   return 3;
 }
 
-void write_grouping(const std::filesystem::path& dir, const std::vector<LedgerRow>& rows) {
+void write_grouping(const std::filesystem::path& dir,
+                    const std::vector<ledger::HoldingsRow>& rows) {
   RowWriter rules = RowWriter::open(dir, "devision.DB");
   RowWriter codes = RowWriter::open(dir, "groups.db");
   std::vector<std::string> ruled, coded;
@@ -387,7 +376,8 @@ void write_grouping(const std::filesystem::path& dir, const std::vector<LedgerRo
   };
   for (const auto& r : rows) {
     if (r.lx == "zzc" || r.lx == "zzz") continue;
-    const bool per_code = r.lx != "xj" && type_of(r.lx).bzj_rate < 1;
+    const SecurityType* type = find_type(r.lx);
+    const bool per_code = r.lx != "xj" && type && type->bzj_rate < 1;
     if (!seen(ruled, per_code ? r.lx + "|" + r.code : r.lx)) {
       if (per_code)
         rules.add({{"Lx", txt(r.lx)},
@@ -423,9 +413,8 @@ std::vector<std::string> demo_codes(Date today) {
 }
 
 void write_demo_account(const std::filesystem::path& dir, Date today) {
-  Ledger ledger(today);
-  const auto rows = ledger.build();
-  write_ledger(dir, rows);
+  write_account_currencies(dir);
+  const auto rows = write_holdings(dir, today);
   double tz = 0;
   for (const auto& r : rows)
     if (r.lx == "zzz") tz = r.cost2;
@@ -437,11 +426,6 @@ void write_demo_account(const std::filesystem::path& dir, Date today) {
   write_demo_fund(dir, today, tz, sz, shz);
   write_addresses(dir);
   write_grouping(dir, rows);
-  {
-    RowWriter w = RowWriter::open(dir, "zh_bi.db");
-    for (const auto& a : kAccounts)
-      w.add({{"Qsdm", txt(a.qsdm)}, {"Zjzh", txt(a.zjzh)}, {"Bicode", txt(a.bicode)}});
-  }
 }
 
 }  // namespace vmx::store::seed
