@@ -32,12 +32,12 @@ struct CashAccount {
   const char* qsdm;
   const char* zjzh;
   const char* bicode;  // any case: the rate lookup lower-cases it
-  double cash;
+  double cash;         // before the closed trades' proceeds (htzq and gxzq)
 };
 // clang-format off
 const CashAccount kAccounts[] = {
-    {"htzq", "20018866", "rmb", 386420.50},
-    {"gxzq", "30007721", "RMB", 102300.00},
+    {"htzq", "20018866", "rmb", 320386.00},
+    {"gxzq", "30007721", "RMB",  64019.85},
     {"zxzq", "88001234", "usd",  12500.00},
     {"zgqh", "66880001", "rmb", 310000.00},
 };
