@@ -1,11 +1,14 @@
 #include "core/ledger/ledger.h"
 
 #include "core/ledger/holdings_record.h"
+#include "core/store/catalogue.h"
 #include "core/store/rounding.h"
 
 namespace vmx::ledger {
 
 namespace {
+
+namespace tr2 = store::tr2;
 
 constexpr const char* kNoAccount = "找不到相应的资金帐号";
 
@@ -47,13 +50,14 @@ void Ledger::reopen() {
 int64_t Ledger::zjzhxj1(const std::string& qsdm, const std::string& zjzh) {
   if (m_view != View::Holdings) set_view(View::Holdings);
   store::Cursor& c = cursor();
-  if (c.locate("QSDM;ZJZH", {store::Value::text(qsdm), store::Value::text(zjzh)})) {
+  if (c.locate(store::field_list({tr2::kQsdm, tr2::kZjzh}),
+               {store::Value::text(qsdm), store::Value::text(zjzh)})) {
     for (; !c.eof(); c.next()) {
-      if (c.get_string("QSDM") != qsdm || c.get_string("ZJZH") != zjzh) break;
-      const std::string wth = c.get_string("WTH"), code = c.get_string("CODE"),
-                        lx = c.get_string("LX"), cj_dh = c.get_string("CJ_DH");
+      if (c.get_string(tr2::kQsdm) != qsdm || c.get_string(tr2::kZjzh) != zjzh) break;
+      const std::string wth = c.get_string(tr2::kWth), code = c.get_string(tr2::kCode),
+                        lx = c.get_string(tr2::kLx), cj_dh = c.get_string(tr2::kCjDh);
       if (code == kCashCode && classify({wth, code, lx, qsdm, cj_dh}) == RowKind::Cash)
-        return store::trunc(static_cast<long double>(c.get_double("AMT")));
+        return store::trunc(static_cast<long double>(c.get_double(tr2::kAmt)));
     }
   }
   m_dialogs.inform(kNoAccount);
@@ -63,17 +67,18 @@ int64_t Ledger::zjzhxj1(const std::string& qsdm, const std::string& zjzh) {
 int64_t Ledger::zjzhxj(const std::string& qsdm, const std::string& zjzh) {
   if (m_view != View::Holdings) set_view(View::Holdings);
   store::Cursor& c = cursor();
-  if (!c.locate("QSDM;ZJZH", {store::Value::text(qsdm), store::Value::text(zjzh)})) {
+  if (!c.locate(store::field_list({tr2::kQsdm, tr2::kZjzh}),
+                {store::Value::text(qsdm), store::Value::text(zjzh)})) {
     m_dialogs.inform(kNoAccount);
     return 0;
   }
   long double sum = 0;
   for (; !c.eof(); c.next()) {
-    if (c.get_string("QSDM") != qsdm || c.get_string("ZJZH") != zjzh) {
+    if (c.get_string(tr2::kQsdm) != qsdm || c.get_string(tr2::kZjzh) != zjzh) {
       c.prior();  // leave the cursor on the account's last row
       break;
     }
-    if (c.get_string("CODE") == kCashCode) sum += c.get_double("AMT");
+    if (c.get_string(tr2::kCode) == kCashCode) sum += c.get_double(tr2::kAmt);
   }
   return store::trunc(sum);
 }
