@@ -18,7 +18,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
+#include "core/ledger/order_entry.h"
 #include "core/ledger/valuation.h"
 #include "core/platform/error_boundary.h"
 #include "core/reference/reference_ops.h"
@@ -306,35 +308,16 @@ void TForm7::edit_holdings() {
 
 void TForm7::hand_over_order() {
   if (!m_trading) return;
-  ledger::OrderListRow row;
-  bool empty = false;
-  const bool ready = platform::run_guarded(m_ws.dialogs(), [&] {
-    store::Query& detail = m_views.lower();
-    if (!detail.active() || detail.empty()) {
-      empty = true;
-      return;
-    }
-    row.wth = detail.get_string("委托号");
-    row.qsdm = detail.get_string("券商代码");
-    row.qs = detail.get_string("券商");
-    row.zjzh = detail.get_string("资金帐号");
-    row.gddm = detail.get_string("股东代码");
-    row.lx = detail.get_string("类型码");
-    row.code = detail.get_string("代码");
-    row.name = detail.get_string("名称");
-    row.bs = static_cast<int>(detail.get_int("多空"));
-    row.amt = detail.get_double("数量");
-    row.price1 = detail.get_double("价格1");
-    row.price2 = detail.get_double("价格2");
-    row.date1 = detail.get_date("日期1");
-  });
+  std::optional<ledger::OrderListRow> row;
+  const bool ready =
+      platform::run_guarded(m_ws.dialogs(), [&] { row = ledger::order_list_row(m_views.lower()); });
   if (!ready) return;
-  if (empty) {
+  if (!row) {
     m_ws.dialogs().inform("明细表是空的，没有成交待确认记录；下面将按股票代码显示。");
     RadioGroup1Click(0);
     return;
   }
-  m_trading->take_order_row(row);
+  m_trading->take_order_row(*row);
   m_trading->move(120, 30);
   m_trading->show();
   m_trading->raise();

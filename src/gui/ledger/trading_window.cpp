@@ -350,12 +350,10 @@ void TForm_chuli::FormShow() {
     const std::string zjzh = s(m_zjzh->currentText());
     m_balance = static_cast<double>(ledger.zjzhxj1(qsdm, zjzh));
     m_funds = static_cast<double>(ledger.zjzhxj(qsdm, zjzh));
-    bool ok = false;
-    const QString typed = m_price->text().trimmed();
-    const double price = typed.isEmpty() ? 0 : typed.toDouble(&ok);
-    if (price != 0 && ok) {
-      m_qb = QString::number(static_cast<qint64>(std::trunc(m_balance / price)));
-      m_qf = QString::number(static_cast<qint64>(std::trunc(m_funds / price)));
+    const Affordable a = affordable_quantities(m_balance, m_funds, s(m_price->text()));
+    if (a.on_balance && a.on_funds) {
+      m_qb = QString::number(*a.on_balance);
+      m_qf = QString::number(*a.on_funds);
     } else {
       m_qb = m_qf = kUnknownQuantity;
     }
@@ -395,14 +393,13 @@ void TForm_chuli::margin_text() {
 
 void TForm_chuli::Edit2Change(const QString& text) {
   if (text.size() < 3) return;
-  bool ok = false;
-  const double price = text.trimmed().toDouble(&ok);
-  if (!ok || price == 0) {
+  const Affordable a = affordable_quantities(m_balance, m_funds, s(text));
+  if (!a.on_balance || !a.on_funds) {
     m_qty_label->setText(kNoQuantity);
     return;
   }
-  m_qb = QString::number(static_cast<qint64>(std::trunc(m_balance / price)));
-  m_qf = QString::number(static_cast<qint64>(std::trunc(m_funds / price)));
+  m_qb = QString::number(*a.on_balance);
+  m_qf = QString::number(*a.on_funds);
   show_quantities();
 }
 
@@ -442,11 +439,8 @@ void TForm_chuli::type_chosen(const QString& lx) {
 void TForm_chuli::RadioGroup1Click(int index) {
   if (index == 1) {
     bool allowed = false;
-    platform::run_guarded(m_ws.dialogs(), [&] {
-      store::Cursor& types = m_ws.lookups().types();
-      allowed =
-          types.locate("Lx", {store::Value::text(s(m_lx->text()))}) && types.get_bool("Oversell");
-    });
+    platform::run_guarded(m_ws.dialogs(),
+                          [&] { allowed = may_sell_short(m_ws.lookups(), s(m_lx->text())); });
     if (!allowed) {
       m_ws.dialogs().inform(kNoShortSelling);
       m_direction->button(0)->setChecked(true);
@@ -464,59 +458,29 @@ int TForm_chuli::bs() const { return m_direction->checkedId() == 1 ? -1 : 1; }
 // ---- the account lists, from the holdings view ----
 
 void TForm_chuli::for_qsdm() {
-  store::Cursor& c = holdings_cursor(m_ws.ledger());
   const QSignalBlocker quiet(m_qsdm);
   const QString text = m_qsdm->currentText();
   m_qsdm->clear();
-  std::string previous;
-  bool first = true;
-  for (c.first(); !c.eof(); c.next()) {
-    const std::string qsdm = c.get_string("QSDM");
-    if (qsdm >= kMarketTotal) break;
-    if (first || qsdm != previous) m_qsdm->addItem(q(qsdm));
-    previous = qsdm;
-    first = false;
-  }
+  for (const std::string& qsdm : broker_codes(m_ws.ledger())) m_qsdm->addItem(q(qsdm));
   m_qsdm->setEditText(text);
 }
 
 void TForm_chuli::for_zjzh() {
-  store::Cursor& c = holdings_cursor(m_ws.ledger());
   const std::string qsdm = s(m_qsdm->currentText());
   const QSignalBlocker quiet(m_zjzh);
   m_zjzh->clear();
-  if (!c.locate("QSDM", {store::Value::text(qsdm)})) return;
-  std::string previous;
-  bool first = true;
-  for (; !c.eof() && c.get_string("QSDM") == qsdm; c.next()) {
-    const std::string zjzh = c.get_string("ZJZH");
-    if (first || zjzh != previous) m_zjzh->addItem(q(zjzh));
-    previous = zjzh;
-    first = false;
-  }
+  for (const std::string& zjzh : cash_accounts(m_ws.ledger(), qsdm)) m_zjzh->addItem(q(zjzh));
 }
 
 void TForm_chuli::for_gddm() {
-  store::Cursor& c = holdings_cursor(m_ws.ledger());
   const std::string qsdm = s(m_qsdm->currentText());
   const std::string zjzh = s(m_zjzh->currentText());
   {
     const QSignalBlocker quiet(m_gddm);
     m_gddm->clear();
-    if (c.locate("QSDM;ZJZH", {store::Value::text(qsdm), store::Value::text(zjzh)})) {
-      std::string previous;
-      bool first = true;
-      for (; !c.eof() && c.get_string("QSDM") == qsdm && c.get_string("ZJZH") == zjzh; c.next()) {
-        if (c.get_string("LX") == kCashCode) continue;
-        const std::string gddm = c.get_string("GDDM");
-        if (first || gddm != previous) {
-          m_gddm->addItem(q(gddm));
-          m_gddm->setEditText(q(gddm));
-        }
-        previous = gddm;
-        first = false;
-      }
-    }
+    const std::vector<std::string> codes = shareholder_codes(m_ws.ledger(), qsdm, zjzh);
+    for (const std::string& gddm : codes) m_gddm->addItem(q(gddm));
+    if (!codes.empty()) m_gddm->setEditText(q(codes.back()));
   }
   store::reference::Lookups& lookups = m_ws.lookups();
   m_bi_label->setText(q(lookups.zjzh_to_bi(qsdm, zjzh)).toUpper());

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/ledger/order_entry.h"
 #include "core/platform/date.h"
 
 class QButtonGroup;
@@ -28,22 +29,6 @@ namespace vmx::ledger {
 struct OrderResult;
 struct TradeForm;
 class Trading;
-
-// The detail-list row the main window hands over with "委托记录处理".
-struct OrderListRow {
-  std::string wth;   // 委托号
-  std::string qsdm;  // 券商代码
-  std::string qs;    // 券商
-  std::string zjzh;  // 资金帐号
-  std::string gddm;  // 股东代码
-  std::string lx;    // 类型码
-  std::string code;  // 代码
-  std::string name;  // 名称
-  int bs = 1;        // 多空
-  double amt = 0;    // 数量
-  double price1 = 0, price2 = 0;
-  Date date1;  // 日期1
-};
 
 // The trading window "手工委托处理窗口": books buy and sell orders into the
 // login's ledger (a pending-order row and its frozen-cash row), cancels them
