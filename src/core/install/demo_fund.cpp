@@ -17,6 +17,7 @@
 #include "core/fund/unit_price.h"
 #include "core/install/seed_data.h"
 #include "core/ledger/ledger.h"
+#include "core/ledger/valuation.h"
 #include "core/market/security_list.h"
 #include "core/platform/scripted_dialogs.h"
 #include "core/reference/lookups.h"
@@ -110,7 +111,16 @@ void write_demo_fund(const std::filesystem::path& dir, Date today, double discou
   fund::FundLedger f(session, dialogs, clock, holdings, lookups);
   fund::TypeBook types(session);
   float value = 0;
-  f.set_holdings_valuation([&value] { return std::optional<float>(value); });
+  // Today's result is the holdings' own valuation, run after the year's
+  // money movements reached their cash rows, so that the holdings are left
+  // as a valuation leaves them and the fund ends at their discounted total.
+  bool today_result = false;
+  f.set_holdings_valuation([&]() -> std::optional<float> {
+    if (!today_result) return value;
+    ledger::Valuation v(holdings, lookups, dialogs, clock);
+    if (!v.up_calc()) return std::nullopt;
+    return v.discounted_total();
+  });
   store::Cursor& c = f.cursor();
 
   const Date start = demo_fund_start(today);
@@ -173,6 +183,7 @@ void write_demo_fund(const std::filesystem::path& dir, Date today, double discou
       c.locate("DT;PYCODE", {Value::date(date), Value::text(fund::kMarketCode)});
       fund::correction(f);
     }
+    today_result = i == last_day;
     value = i == last_day ? static_cast<float>(discounted_total)
                           : static_cast<float>(before * growth + money + correction);
     fund::show_fund(f);
