@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/cli_run.h"
+#include "support/other_readers.h"
 #include "support/temp_dir.h"
 
 using vmx::test::run_cli;
@@ -108,6 +109,7 @@ class DumpCommand : public ::testing::Test {
 // The demo installation's dBase tables, as we print them, against an
 // independent reader of the same files.
 TEST_F(DumpCommand, AgreesWithAnIndependentReader) {
+  if (!vmx::test::python_imports("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
   for (const char* rel : {"demo/tr2.DBF", "allstocks.DBF", "code_to_lx.DBF", "demo/addr.dbf"}) {
     SCOPED_TRACE(rel);
     const auto dumped = run_cli("dump " + path(rel));

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "core/store/error.h"
+#include "support/other_readers.h"
 
 namespace vmx::store {
 namespace {
@@ -226,6 +227,8 @@ TEST_F(DbfFileTest, ReadsWhatOtherWritersPutInFields) {
 }
 
 TEST_F(DbfFileTest, PythonDbfReadsWhatWeWrite) {
+  if (!test::python_imports("dbf, dbfread") || !test::have_program("dbfdump"))
+    GTEST_SKIP() << "python3-dbf, python3-dbfread or shapelib is not installed";
   auto t = create_dbf(m_dir / "ours.dbf", ledger_schema());
   std::vector<uint8_t> rec(t->record_size());
   t->blank_record(rec.data());
@@ -273,6 +276,7 @@ for r in dbfread.DBF('ours.dbf', encoding='gbk'):
 }
 
 TEST_F(DbfFileTest, ReadsWhatPythonDbfWrites) {
+  if (!test::python_imports("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
   python(R"(
 import dbf, datetime
 t = dbf.Table('theirs.dbf', 'CODE C(6); NAME C(10); AMT N(12,0); PRICE N(10,3); D1 D; OK L; NOTE M',

@@ -482,7 +482,11 @@ TEST_F(ParadoxFileTest, ReadOnlyTableReadsButRefusesChanges) {
   EXPECT_EQ(slurp(p), before);
 }
 
-#ifdef VMX_HAVE_PXLIB
+#ifndef VMX_HAVE_PXLIB
+// Built without pxlib: the comparisons with it are reported as skipped.
+TEST_F(ParadoxFileTest, PxlibReadsWhatWeWrite) { GTEST_SKIP() << "pxlib-dev is not installed"; }
+TEST_F(ParadoxFileTest, WeReadWhatPxlibWrites) { GTEST_SKIP() << "pxlib-dev is not installed"; }
+#else
 struct PxDoc {
   pxdoc_t* doc = PX_new();
   FILE* fp = nullptr;
