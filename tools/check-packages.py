@@ -28,8 +28,10 @@ PROGRAMS = ["pdfinfo", "pdftotext", "dbfdump"]
 FONT_LANGUAGE = "zh"  # windows and reports draw Chinese
 
 # Packages whose files CMake finds on the way but nothing needs: FindOpenGL,
-# which Qt's packages call, also looks for GLU and takes it where it is.
-FOUND_BUT_NOT_NEEDED = {"libglu1-mesa", "libglu1-mesa-dev"}
+# which Qt's packages call, also looks for GLU and takes it where it is; for
+# clang, CMake takes LLVM's ar, linker and the like where they are and GNU
+# binutils (which g++ brings) where not.
+FOUND_BUT_NOT_NEEDED = {"libglu1-mesa", "libglu1-mesa-dev", "llvm", "llvm-14", "lld", "lld-14"}
 
 PATH_RE = re.compile(r"/usr/[^;\s\"'<>]+")
 
