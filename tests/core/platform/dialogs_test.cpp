@@ -40,4 +40,10 @@ TEST(ErrorBoundary, StopsTheOperationAndShowsTheError) {
   EXPECT_FALSE(run_ignoring_exceptions(d, [] { throw vmx::store::Error("key violation"); }));
   EXPECT_EQ(d.shown().back(), (ScriptedDialogs::Shown{ScriptedDialogs::Kind::Inform,
                                                       "Ignoring exception: key violation"}));
+  // A question the script did not foresee fails the test, not the operation.
+  const size_t shown = d.shown().size();
+  ScriptedDialogs strict;
+  EXPECT_THROW(run_guarded(d, [&] { strict.ask("?"); }), UnexpectedDialog);
+  EXPECT_THROW(run_ignoring_exceptions(d, [&] { strict.ask("?"); }), UnexpectedDialog);
+  EXPECT_EQ(d.shown().size(), shown);
 }

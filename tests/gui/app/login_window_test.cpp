@@ -14,6 +14,7 @@
 #include "gui/app/main_window.h"
 #include "gui/reference/settings_window.h"
 #include "gui/widgets/query_model.h"
+#include "support/checked_dialogs.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -48,7 +49,7 @@ class LoginWindowTest : public QObject {
   void init() {
     m_dir = std::make_unique<test::TempDir>();
     store::init_installation(m_dir->path(), true, vmx::Date::from_ymd(2026, 12, 6));
-    m_dialogs = std::make_unique<platform::ScriptedDialogs>();
+    m_dialogs = std::make_unique<test::CheckedDialogs>();
     m_session = std::make_unique<store::Session>();
   }
   void cleanup() {
@@ -170,6 +171,7 @@ class LoginWindowTest : public QObject {
     QCOMPARE(w.user_box()->count(), 0);
     QVERIFY(w.user_box()->currentText().isEmpty());
     // "进入" logs nobody in: the engine's error is shown, nothing else.
+    m_dialogs->expect_errors();
     w.BitBtn1Click();
     QCOMPARE(m_dialogs->shown().size(), size_t(2));
     QCOMPARE(m_dialogs->shown()[1].kind, platform::ScriptedDialogs::Kind::Error);
@@ -197,7 +199,7 @@ class LoginWindowTest : public QObject {
 
  private:
   std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<platform::ScriptedDialogs> m_dialogs;
+  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   std::unique_ptr<store::Session> m_session;
   platform::FixedClock m_clock{{vmx::Date::from_ymd(2026, 12, 6), 10, 0, 0, 0}};
   RecordingHelp m_help;

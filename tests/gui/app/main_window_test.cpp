@@ -15,6 +15,7 @@
 #include "gui/app/login_window.h"
 #include "gui/reference/settings_window.h"
 #include "gui/widgets/query_model.h"
+#include "support/checked_dialogs.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -65,7 +66,7 @@ class MainWindowTest : public QObject {
     m_dir = std::make_unique<test::TempDir>();
     store::init_installation(m_dir->path(), true, vmx::Date::from_ymd(2026, 12, 6));
     m_rows = ledger_rows(m_dir->path() / "demo");
-    m_dialogs = std::make_unique<platform::ScriptedDialogs>();
+    m_dialogs = std::make_unique<test::CheckedDialogs>();
     m_session = std::make_unique<store::Session>();
     m_login = std::make_unique<app::TForm1>(*m_session, *m_dialogs, m_clock, m_help, m_dir->path());
     m_login->show();
@@ -232,7 +233,7 @@ class MainWindowTest : public QObject {
  private:
   std::unique_ptr<test::TempDir> m_dir;
   std::vector<Row> m_rows;
-  std::unique_ptr<platform::ScriptedDialogs> m_dialogs;
+  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   std::unique_ptr<store::Session> m_session;
   std::unique_ptr<app::TForm1> m_login;
   platform::FixedClock m_clock{{vmx::Date::from_ymd(2026, 12, 6), 10, 0, 0, 0}};

@@ -18,6 +18,7 @@
 #include "gui/reference/settings_window.h"
 #include "gui/widgets/db_grid.h"
 #include "gui/widgets/query_model.h"
+#include "support/checked_dialogs.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -39,7 +40,7 @@ class HoldingsWindowTest : public QObject {
   void init() {
     m_dir = std::make_unique<test::TempDir>();
     store::init_installation(m_dir->path(), true, vmx::Date::from_ymd(2026, 12, 6));
-    m_dialogs = std::make_unique<platform::ScriptedDialogs>();
+    m_dialogs = std::make_unique<test::CheckedDialogs>();
     m_dialogs->set_default_answer(true);  // zero prices become buy prices
     m_session = std::make_unique<store::Session>();
     m_login = std::make_unique<app::TForm1>(*m_session, *m_dialogs, m_clock, m_help, m_dir->path());
@@ -231,7 +232,7 @@ class HoldingsWindowTest : public QObject {
   std::unique_ptr<test::TempDir> m_dir;
   platform::FixedClock m_clock{platform::DateTime{vmx::Date::from_ymd(2026, 12, 6), 10, 0}};
   RecordingHelp m_help;
-  std::unique_ptr<platform::ScriptedDialogs> m_dialogs;
+  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   std::unique_ptr<store::Session> m_session;
   std::unique_ptr<app::TForm1> m_login;
 };

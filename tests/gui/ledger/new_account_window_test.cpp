@@ -16,6 +16,7 @@
 #include "core/platform/scripted_dialogs.h"
 #include "gui/reference/margin_window.h"
 #include "gui/reference/settings_window.h"
+#include "support/checked_dialogs.h"
 #include "support/demo_login.h"
 #include "support/temp_dir.h"
 
@@ -44,13 +45,14 @@ class NewAccountWindowTest : public QObject {
   void init() {
     m_dir = std::make_unique<test::TempDir>();
     m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<platform::ScriptedDialogs>();
+    m_dialogs = std::make_unique<test::CheckedDialogs>();
     m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
     m_settings = std::make_unique<store::reference::TForm_set>(*m_ws, nullptr, nullptr);
   }
   void cleanup() {
     m_settings.reset();
     m_ws.reset();
+    m_dialogs.reset();
     m_session.reset();
     m_dir.reset();
   }
@@ -88,6 +90,7 @@ class NewAccountWindowTest : public QObject {
     m_dialogs->clear();
     w->currency_list()->setCurrentIndex(w->currency_list()->findData("hkd"));
     w->amount_box()->setText("8千");
+    m_dialogs->expect_errors();
     w->ok_button()->click();
     QCOMPARE(m_dialogs->shown().size(), size_t(1));
     QCOMPARE(m_dialogs->shown()[0].kind, platform::ScriptedDialogs::Kind::Error);
@@ -136,12 +139,14 @@ class NewAccountWindowTest : public QObject {
     w->compute_button()->click();
     QCOMPARE(w->result_box()->text(), QStringLiteral("0.033"));
     w->units_box()->setValue(0);
+    m_dialogs->expect_errors();
     w->compute_button()->click();
     QCOMPARE(m_dialogs->texts(), std::vector<std::string>{ledger::kZeroUnits});
     QCOMPARE(w->result_box()->text(), QStringLiteral("0.033"));
 
     m_dialogs->clear();
     w->result_box()->setText("0,05");
+    m_dialogs->expect_errors();
     w->store_button()->click();
     QCOMPARE(m_dialogs->shown().size(), size_t(1));
     QCOMPARE(m_dialogs->shown()[0].kind, platform::ScriptedDialogs::Kind::Error);
@@ -169,7 +174,7 @@ class NewAccountWindowTest : public QObject {
  private:
   std::unique_ptr<test::TempDir> m_dir;
   std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<platform::ScriptedDialogs> m_dialogs;
+  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15), 10, 0}};
   NoHelp m_help;
   std::unique_ptr<app::Workspace> m_ws;

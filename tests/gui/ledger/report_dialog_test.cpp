@@ -17,6 +17,7 @@
 #include "core/platform/scripted_dialogs.h"
 #include "core/store/error.h"
 #include "gui/platform/qt_printer.h"
+#include "support/checked_dialogs.h"
 #include "support/demo_login.h"
 #include "support/temp_dir.h"
 
@@ -55,11 +56,12 @@ class ReportDialogTest : public QObject {
   void init() {
     m_dir = std::make_unique<test::TempDir>();
     m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<platform::ScriptedDialogs>();
+    m_dialogs = std::make_unique<test::CheckedDialogs>();
     m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
   }
   void cleanup() {
     m_ws.reset();
+    m_dialogs.reset();
     m_session.reset();
     m_dir.reset();
   }
@@ -103,7 +105,7 @@ class ReportDialogTest : public QObject {
  private:
   std::unique_ptr<test::TempDir> m_dir;
   std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<platform::ScriptedDialogs> m_dialogs;
+  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15), 10, 0}};
   platform::LoggingHelp m_help;
   std::unique_ptr<app::Workspace> m_ws;

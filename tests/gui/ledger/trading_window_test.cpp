@@ -17,6 +17,7 @@
 #include "gui/market/security_list_window.h"
 #include "gui/widgets/db_grid.h"
 #include "gui/widgets/query_model.h"
+#include "support/checked_dialogs.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -46,7 +47,7 @@ class TradingWindowTest : public QObject {
   void init() {
     m_dir = std::make_unique<test::TempDir>();
     store::init_installation(m_dir->path(), true, Date::from_ymd(2026, 12, 6));
-    m_dialogs = std::make_unique<platform::ScriptedDialogs>();
+    m_dialogs = std::make_unique<test::CheckedDialogs>();
     m_session = std::make_unique<store::Session>();
     m_login = std::make_unique<app::TForm1>(*m_session, *m_dialogs, m_clock, m_help, m_dir->path());
     m_login->show();
@@ -57,8 +58,6 @@ class TradingWindowTest : public QObject {
     m_dialogs->clear();
   }
   void cleanup() {
-    for (const auto& shown : m_dialogs->shown())
-      QVERIFY2(shown.kind != Kind::Error, shown.text.c_str());
     m_login.reset();
     m_session.reset();
     m_dialogs.reset();
@@ -279,7 +278,7 @@ class TradingWindowTest : public QObject {
   }
 
   std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<platform::ScriptedDialogs> m_dialogs;
+  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   std::unique_ptr<store::Session> m_session;
   std::unique_ptr<app::TForm1> m_login;
   ledger::TForm_chuli* m_form = nullptr;

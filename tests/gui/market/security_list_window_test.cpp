@@ -11,6 +11,7 @@
 #include "gui/app/login_window.h"
 #include "gui/app/main_window.h"
 #include "gui/widgets/db_grid.h"
+#include "support/checked_dialogs.h"
 #include "support/demo_login.h"
 #include "support/temp_dir.h"
 
@@ -40,13 +41,14 @@ class SecurityListWindowTest : public QObject {
   void init() {
     m_dir = std::make_unique<test::TempDir>();
     m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<platform::ScriptedDialogs>();
+    m_dialogs = std::make_unique<test::CheckedDialogs>();
     m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
     m_form = std::make_unique<market::TForm_stock>(*m_ws);
   }
   void cleanup() {
     m_form.reset();
     m_ws.reset();
+    m_dialogs.reset();
     m_session.reset();
     m_dir.reset();
   }
@@ -146,7 +148,7 @@ class SecurityListWindowTest : public QObject {
  private:
   std::unique_ptr<test::TempDir> m_dir;
   std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<platform::ScriptedDialogs> m_dialogs;
+  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15), 10, 0}};
   NoHelp m_help;
   std::unique_ptr<app::Workspace> m_ws;

@@ -13,6 +13,7 @@
 
 #include "core/optimise/optimiser.h"
 #include "core/platform/scripted_dialogs.h"
+#include "support/checked_dialogs.h"
 
 using namespace vmx;
 using optimise::GameChart;
@@ -38,13 +39,15 @@ class GameWindowTest : public QObject {
  private slots:
   void init() {
     m_state = optimise::State{};
-    optimise::optimise(m_state, m_dialogs);
-    m_dialogs.clear();
+    m_dialogs = std::make_unique<test::CheckedDialogs>();
+    optimise::optimise(m_state, *m_dialogs);
+    m_dialogs->clear();
   }
+  void cleanup() { m_dialogs.reset(); }
 
   void controls_and_help() {
     optimise::SequenceRandom random({0, 1});
-    TForm_yh2 w(m_state, random, m_dialogs);
+    TForm_yh2 w(m_state, random, *m_dialogs);
     QCOMPARE(w.turns_box()->value(), 100);
     QCOMPARE(w.turns_box()->minimum(), 10);
     QCOMPARE(w.turns_box()->maximum(), 1000);
@@ -64,7 +67,7 @@ class GameWindowTest : public QObject {
     QCOMPARE(w.settings().target, 100000.0);
     for (QPushButton* b : w.findChildren<QPushButton*>())
       if (b->text() == "帮助") b->click();
-    QCOMPARE(m_dialogs.texts(), std::vector<std::string>{optimise::kGameHelp});
+    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{optimise::kGameHelp});
   }
 
   // Ten turns: the charts show points 0..10 of every series taking part, the
@@ -75,7 +78,7 @@ class GameWindowTest : public QObject {
     std::vector<double> first_wealth;
     for (int round = 0; round < 2; ++round) {
       optimise::SequenceRandom random({1, 0, 0, 1, 1, 1, 0, 0, 1, 0, 1, 0, 0});
-      TForm_yh2 w(m_state, random, m_dialogs);
+      TForm_yh2 w(m_state, random, *m_dialogs);
       w.turns_box()->setValue(10);
       w.rg1Click(0);
       w.BitBtn1Click();
@@ -105,7 +108,7 @@ class GameWindowTest : public QObject {
   // "模拟开始" again starts afresh and "返回" during the showing is safe.
   void delay_keeps_window_responsive() {
     optimise::SequenceRandom random({0, 1, 1, 0, 1});
-    auto* w = new TForm_yh2(m_state, random, m_dialogs);
+    auto* w = new TForm_yh2(m_state, random, *m_dialogs);
     w->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<TForm_yh2> guard(w);
     w->show();
@@ -145,12 +148,12 @@ class GameWindowTest : public QObject {
     for (auto& row : m_state.proportions) row = m_state.current;
     m_state.optimal = m_state.current;
     optimise::SequenceRandom random({0, 1});
-    TForm_yh2 w(m_state, random, m_dialogs);
+    TForm_yh2 w(m_state, random, *m_dialogs);
     w.end_group()->button(1)->click();
     w.BitBtn1Click();
     w.finish_showing();
     QCOMPARE(w.game()->turns(), optimise::kMaxTurns);
-    QCOMPARE(m_dialogs.texts(), std::vector<std::string>{optimise::kTargetMissedMessage});
+    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{optimise::kTargetMissedMessage});
     QCOMPARE(w.ranking()->count(), 0);
     QCOMPARE(w.wealth_chart()->shown_turns(), optimise::kMaxTurns);
     QCOMPARE(w.wealth_chart()->turn_scale(), 1280);
@@ -195,7 +198,7 @@ class GameWindowTest : public QObject {
 
  private:
   optimise::State m_state;
-  platform::ScriptedDialogs m_dialogs;
+  std::unique_ptr<test::CheckedDialogs> m_dialogs;
 };
 
 QTEST_MAIN(GameWindowTest)

@@ -20,6 +20,7 @@
 #include "gui/optimise/game_window.h"
 #include "gui/optimise/grouping_window.h"
 #include "gui/widgets/db_grid.h"
+#include "support/checked_dialogs.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -72,7 +73,7 @@ class OptimiserWindowTest : public QObject {
     fs::remove(m_dir->path() / optimise::kDefaultPrd);
     m_session = std::make_unique<store::Session>();
     m_session->set_alias("curr", m_dir->path());
-    m_dialogs = std::make_unique<platform::ScriptedDialogs>();
+    m_dialogs = std::make_unique<test::CheckedDialogs>();
     m_ws = std::make_unique<app::Workspace>(
         *m_session, *m_dialogs, m_clock, m_help,
         app::LoginState{m_dir->path(), store::kDemoAccountName, m_dir->path() / "demo"});
@@ -80,6 +81,7 @@ class OptimiserWindowTest : public QObject {
   void cleanup() {
     delete m_form.data();
     m_ws.reset();
+    m_dialogs.reset();
     m_session.reset();
     m_dir.reset();
   }
@@ -283,6 +285,7 @@ class OptimiserWindowTest : public QObject {
     spin("SpinEdit_e1")->setValue(111);
     m_dialogs->clear();
     m_dialogs->answer_input((m_dir->path() / "short.prd").string());
+    m_dialogs->expect_errors();
     m_form->button("取出参数")->click();
     QCOMPARE(m_dialogs->shown().size(), size_t(2));
     QCOMPARE(m_dialogs->shown()[1].kind, Kind::Error);
@@ -306,6 +309,7 @@ class OptimiserWindowTest : public QObject {
     optimise::program_state() = optimise::State{};
     lines[10] = "abc";
     write_lines(m_dir->path() / optimise::kDefaultPrd, lines);
+    m_dialogs->expect_errors();
     open();
     QCOMPARE(m_dialogs->shown().size(), size_t(1));
     QCOMPARE(m_dialogs->shown()[0].kind, Kind::Error);
@@ -408,7 +412,7 @@ class OptimiserWindowTest : public QObject {
 
   std::unique_ptr<test::TempDir> m_dir;
   std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<platform::ScriptedDialogs> m_dialogs;
+  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{{Date::from_ymd(2024, 3, 15), 10, 0, 0, 0}};
   RecordingHelp m_help;
   std::unique_ptr<app::Workspace> m_ws;

@@ -13,6 +13,7 @@
 #include "core/platform/scripted_dialogs.h"
 #include "core/reference/reference_ops.h"
 #include "gui/widgets/db_grid.h"
+#include "support/checked_dialogs.h"
 #include "support/demo_login.h"
 #include "support/temp_dir.h"
 
@@ -50,7 +51,7 @@ class SettingsWindowTest : public QObject {
   void init() {
     m_dir = std::make_unique<test::TempDir>();
     m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<platform::ScriptedDialogs>();
+    m_dialogs = std::make_unique<test::CheckedDialogs>();
     m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
     m_calls.clear();
     m_form = std::make_unique<store::reference::TForm_set>(
@@ -59,6 +60,7 @@ class SettingsWindowTest : public QObject {
   void cleanup() {
     m_form.reset();
     m_ws.reset();
+    m_dialogs.reset();
     m_session.reset();
     m_dir.reset();
   }
@@ -208,7 +210,7 @@ class SettingsWindowTest : public QObject {
  private:
   std::unique_ptr<test::TempDir> m_dir;
   std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<platform::ScriptedDialogs> m_dialogs;
+  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15)}};
   RecordingHelp m_help;
   std::unique_ptr<app::Workspace> m_ws;

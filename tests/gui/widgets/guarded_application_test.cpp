@@ -6,6 +6,7 @@
 
 #include "core/platform/scripted_dialogs.h"
 #include "core/store/error.h"
+#include "support/checked_dialogs.h"
 
 using namespace vmx;
 
@@ -18,7 +19,8 @@ class GuardedApplicationTest : public QObject {
 
  private slots:
   void engine_error_stops_the_operation_only() {
-    platform::ScriptedDialogs dialogs;
+    test::CheckedDialogs dialogs;
+    dialogs.expect_errors();
     m_app.set_dialogs(&dialogs);
     QPushButton button;
     int runs = 0, finished = 0;
