@@ -118,8 +118,8 @@ void write_demo_account(const std::filesystem::path& account_dir, Date today);
 // The demo account's fund ledger, its last market result at the holdings'
 // discounted total and the index values of today (demo_fund.cpp); adds the
 // demo's investment types to the program directory's TZLX.db.
-void write_demo_fund(const std::filesystem::path& account_dir, Date today,
-                     double discounted_total, double sz_today, double shz_today);
+void write_demo_fund(const std::filesystem::path& account_dir, Date today, double discounted_total,
+                     double sz_today, double shz_today);
 
 // The first date of the demo fund's history (the chart window starts there).
 Date demo_fund_start(Date today);
