@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "core/platform/file_system.h"
 
 namespace {
 
@@ -20,7 +21,9 @@ const char* const kUsage =
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int dispatch(int argc, char** argv) {
   if (argc < 2) {
     std::fputs(kUsage, stderr);
     return vmx::cli::kUsageError;
@@ -45,4 +48,18 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr, "valmorix-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
   return vmx::cli::kUsageError;
+}
+
+}  // namespace
+
+// Whatever a command wrote is on disk before it reports done.
+int main(int argc, char** argv) {
+  const int rc = dispatch(argc, argv);
+  try {
+    vmx::platform::flush_written_files();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "valmorix-cli: %s\n", e.what());
+    return vmx::cli::kUsageError;
+  }
+  return rc;
 }

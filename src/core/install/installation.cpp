@@ -1,11 +1,11 @@
 #include "core/install/installation.h"
 
-#include <ctime>
 #include <system_error>
 #include <vector>
 
 #include "core/install/seed_data.h"
 #include "core/optimise/model.h"
+#include "core/platform/clock.h"
 #include "core/store/catalogue.h"
 #include "core/store/error.h"
 
@@ -85,15 +85,13 @@ void undo(const fs::path& dir, bool created) {
 
 }  // namespace
 
-Date local_today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  return Date::from_ymd(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
-}
+Date local_today() { return platform::system_clock().today(); }
 
 void init_installation(const fs::path& dir, bool demo, Date today) {
   const bool created = prepare_target(dir);
+  // Every table laid out here is dated `today`, as its rows are.
+  const platform::FixedClock clock(platform::DateTime{today});
+  const ScopedTableClock dated(clock);
   try {
     seed::write_program_tables(dir, demo, today);
     write_accounts(dir);

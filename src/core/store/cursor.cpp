@@ -372,6 +372,7 @@ void Cursor::edit() {
   if (m_row == kNoRow) throw Error("cannot edit: " + m_file + " has no current row");
   const size_t n = m_table->file().record_size();
   m_buffer.assign(m_table->record(m_row), m_table->record(m_row) + n);
+  m_base = m_buffer;
   m_edit_row = m_row;
   m_state = State::Edit;
 }
@@ -394,7 +395,7 @@ void Cursor::post() {
   if (m_state == State::Browse) return;
   RowId id;
   if (m_state == State::Edit) {
-    m_table->update(m_edit_row, m_buffer.data());
+    m_table->update(m_edit_row, m_buffer.data(), m_base.data());
     id = m_edit_row;
   } else {
     id = m_table->insert(m_buffer.data());

@@ -1,14 +1,9 @@
 #include "core/store/dbf_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <iterator>
 #include <string_view>
 #include <system_error>
@@ -68,37 +63,17 @@ bool looks_like_descriptor(const uint8_t* d) {
   throw Error(path.string() + ": " + problem);
 }
 
-std::string errno_text(int err) { return std::generic_category().message(err); }
-
-// The header's "last update" bytes for today.
-void today(uint8_t* ymd) {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  ymd[0] = uint8_t(tm.tm_year);  // years since 1900, as dBase stores them
-  ymd[1] = uint8_t(tm.tm_mon + 1);
-  ymd[2] = uint8_t(tm.tm_mday);
-}
-
-// Reads exactly `size` bytes unless the file ends first; returns what it read.
-size_t read_fully(int fd, void* buf, size_t size, uint64_t offset) {
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t n =
-        ::pread(fd, static_cast<char*>(buf) + done, size - done, off_t(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw std::system_error(errno, std::generic_category());
-    if (n == 0) break;
-    done += size_t(n);
-  }
-  return done;
+// The header's "last update" bytes for the clock's day.
+void stamp_day(const platform::Clock& clock, uint8_t* ymd) {
+  const Date d = clock.today();
+  ymd[0] = uint8_t(d.year() - 1900);  // years since 1900, as dBase stores them
+  ymd[1] = uint8_t(d.month());
+  ymd[2] = uint8_t(d.day());
 }
 
 }  // namespace
 
-DbfFile::~DbfFile() {
-  if (m_fd >= 0) ::close(m_fd);
-}
+DbfFile::~DbfFile() = default;
 
 void DbfFile::fail(const std::string& problem) const { throw_for(m_path, problem); }
 
@@ -106,30 +81,31 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::filesystem::path& path,
                                        const OpenOptions& options) {
   std::unique_ptr<DbfFile> f(new DbfFile);
   f->m_path = path;
-  int fd = -1;
-  if (!options.read_only) {
-    fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0 && errno != EACCES && errno != EROFS && errno != EPERM && errno != ETXTBSY)
-      f->fail("cannot open the table: " + errno_text(errno));
+  f->m_clock = options.clock ? options.clock : &table_clock();
+  platform::FileSystem& fs = platform::file_system();
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec))
+    f->fail("not a table file (not a regular file)");
+  try {
+    if (!options.read_only) {
+      try {
+        f->m_file = fs.open(path, platform::OpenMode::ReadWrite);
+      } catch (const platform::FileError& e) {
+        const int err = e.os_error();
+        if (err != EACCES && err != EROFS && err != EPERM && err != ETXTBSY) throw;
+      }
+    }
+    if (!f->m_file) {
+      f->m_file = fs.open(path, platform::OpenMode::Read);
+      f->m_read_only = true;
+    }
+  } catch (const platform::FileError& e) {
+    throw_io_error(path, "cannot open the table", e);
   }
-  if (fd < 0) {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) f->fail("cannot open the table: " + errno_text(errno));
-    f->m_read_only = true;
-  }
-  f->m_fd = fd;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) f->fail("cannot read the table: " + errno_text(errno));
-  if (!S_ISREG(st.st_mode)) f->fail("not a table file (not a regular file)");
-  f->m_file_size = uint64_t(st.st_size);
+  f->m_file_size = f->read_stamp().size;
 
   uint8_t head[32];
-  size_t got = 0;
-  try {
-    got = read_fully(fd, head, sizeof head, 0);
-  } catch (const std::system_error& e) {
-    f->fail(std::string("cannot read the table: ") + e.what());
-  }
+  const size_t got = f->read_at(head, sizeof head, 0);
   if (got < sizeof head) f->fail("not a dBase table: the file is shorter than a dBase header");
   if (!known_version(head[0])) {
     char hex[8];
@@ -151,11 +127,7 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::filesystem::path& path,
   const uint64_t scan_end =
       std::min<uint64_t>(f->m_file_size, 32 + kMaxFields * kDescriptorSize + 1);
   std::vector<uint8_t> desc(size_t(scan_end > 32 ? scan_end - 32 : 0));
-  try {
-    desc.resize(read_fully(fd, desc.data(), desc.size(), 32));
-  } catch (const std::system_error& e) {
-    f->fail(std::string("cannot read the table: ") + e.what());
-  }
+  desc.resize(f->read_at(desc.data(), desc.size(), 32));
   size_t fields = 0;
   for (; (fields + 1) * kDescriptorSize <= desc.size(); ++fields) {
     const uint8_t* d = desc.data() + fields * kDescriptorSize;
@@ -214,23 +186,36 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::filesystem::path& path,
   return f;
 }
 
+void DbfFile::reread() {
+  m_file_size = read_stamp().size;
+  uint8_t head[32];
+  if (read_at(head, sizeof head, 0) < sizeof head || le16(head + 8) != m_header_size ||
+      le16(head + 10) != m_record_size)
+    fail("another program changed the table's fields; open the table again");
+  m_count = le32(head + 4);
+  const uint64_t available =
+      m_file_size > m_header_size ? (m_file_size - m_header_size) / m_record_size : 0;
+  if (available < m_count) m_count = uint32_t(available);
+  m_mdx_flag = head[28] != 0;
+  m_prepared = false;  // date the header again at our next write
+}
+
 void DbfFile::read_memo_file(uint8_t version) {
   const auto dir = m_path.parent_path().empty() ? std::filesystem::path(".") : m_path.parent_path();
   const std::string stem = m_path.stem().string();
   for (const char* ext : {".dbt", ".fpt"}) {
     const auto memo_path = resolve_case_insensitive(dir, stem + ext);
-    const int fd = ::open(memo_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) continue;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-      try {
-        m_memo.resize(size_t(st.st_size));
-        m_memo.resize(read_fully(fd, m_memo.data(), m_memo.size(), 0));
-      } catch (const std::system_error&) {
-        m_memo.clear();  // an unreadable memo file reads as blank memos
+    std::error_code ec;
+    if (!std::filesystem::exists(memo_path, ec)) continue;
+    try {
+      if (std::filesystem::is_regular_file(memo_path, ec)) {
+        const auto memo = platform::file_system().open(memo_path, platform::OpenMode::Read);
+        m_memo.resize(size_t(memo->stamp().size));
+        m_memo.resize(memo->read_at(m_memo.data(), m_memo.size(), 0));
       }
+    } catch (const platform::FileError&) {
+      m_memo.clear();  // an unreadable memo file reads as blank memos
     }
-    ::close(fd);
     m_memo_fpt = ext[1] == 'f';
     const auto* h = reinterpret_cast<const uint8_t*>(m_memo.data());
     uint32_t block = 512;
@@ -288,12 +273,7 @@ void DbfFile::load(const std::function<void(RowId, const uint8_t*)>& sink) {
   std::unique_ptr<uint8_t[]> buf(new uint8_t[per_read * m_record_size]);
   for (uint32_t first = 0; first < m_count;) {
     const size_t want = std::min<size_t>(per_read, m_count - first) * m_record_size;
-    size_t got = 0;
-    try {
-      got = read_fully(m_fd, buf.get(), want, m_header_size + uint64_t(first) * m_record_size);
-    } catch (const std::system_error& e) {
-      fail(std::string("cannot read the table: ") + e.what());
-    }
+    const size_t got = read_at(buf.get(), want, m_header_size + uint64_t(first) * m_record_size);
     // The file shrank under us: the complete records are what there is.
     const size_t records = got / m_record_size;
     for (size_t i = 0; i < records; ++i) {
@@ -305,14 +285,27 @@ void DbfFile::load(const std::function<void(RowId, const uint8_t*)>& sink) {
   }
 }
 
+size_t DbfFile::read_at(void* data, size_t size, uint64_t offset) const {
+  try {
+    return m_file->read_at(data, size, offset);
+  } catch (const platform::FileError& e) {
+    throw_io_error(m_path, "cannot read the table", e);
+  }
+}
+
+platform::FileStamp DbfFile::read_stamp() const {
+  try {
+    return m_file->stamp();
+  } catch (const platform::FileError& e) {
+    throw_io_error(m_path, "cannot read the table", e);
+  }
+}
+
 void DbfFile::write_at(const void* data, size_t size, uint64_t offset, const char* what) {
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t n =
-        ::pwrite(m_fd, static_cast<const char*>(data) + done, size - done, off_t(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) fail(std::string("cannot write ") + what + ": " + errno_text(n < 0 ? errno : EIO));
-    done += size_t(n);
+  try {
+    m_file->write_at(data, size, offset);
+  } catch (const platform::FileError& e) {
+    throw_io_error(m_path, std::string("cannot write ") + what, e);
   }
 }
 
@@ -327,7 +320,7 @@ void DbfFile::prepare_write() {
     m_mdx_flag = false;
   }
   uint8_t ymd[3];
-  today(ymd);
+  stamp_day(*m_clock, ymd);
   write_at(ymd, sizeof ymd, 1, "the header");
   m_prepared = true;
 }
@@ -342,21 +335,28 @@ RowId DbfFile::insert(const uint8_t* record) {
   if (m_count >= kNoRow - 1) fail("the table cannot hold more rows");
   prepare_write();
   const uint64_t at = m_header_size + uint64_t(m_count) * m_record_size;
+  const uint64_t end = at + m_record_size + 1;
+  // Bytes beyond the new end are junk past the count: cut them first, so that
+  // once the header counts the row nothing is left to fail.
+  if (m_file_size > end) {
+    try {
+      m_file->truncate(end);
+    } catch (const platform::FileError& e) {
+      throw_io_error(m_path, "cannot cut the bytes after the last row", e);
+    }
+    m_file_size = end;
+  }
   m_scratch.resize(m_record_size + 1);
   std::memcpy(m_scratch.data(), record, m_record_size);
   m_scratch[m_record_size] = kEndOfFile;
   write_at(m_scratch.data(), m_scratch.size(), at, "a new row");
+  m_file_size = std::max(m_file_size, end);
   // Only now does the header count the row (see the header comment).
   uint8_t head[7];
-  today(head);
+  stamp_day(*m_clock, head);
   put_le32(head + 3, m_count + 1);
   write_at(head, sizeof head, 1, "the header");
-  const RowId id = m_count++;
-  const uint64_t end = at + m_record_size + 1;
-  if (m_file_size > end && ::ftruncate(m_fd, off_t(end)) != 0)
-    fail("cannot cut the bytes after the last row: " + errno_text(errno));
-  m_file_size = end;
-  return id;
+  return m_count++;
 }
 
 void DbfFile::erase(RowId id) {
@@ -366,7 +366,8 @@ void DbfFile::erase(RowId id) {
   write_at(&flag, 1, m_header_size + uint64_t(id) * m_record_size, "a deletion mark");
 }
 
-std::unique_ptr<DbfFile> DbfFile::create(const std::filesystem::path& path, const Schema& schema) {
+std::unique_ptr<DbfFile> DbfFile::create(const std::filesystem::path& path, const Schema& schema,
+                                         const OpenOptions& options) {
   const auto refuse = [&](const std::string& problem) { throw_for(path, problem); };
   const size_t n = schema.fields.size();
   if (n == 0) refuse("a dBase table needs at least one field");
@@ -422,7 +423,7 @@ std::unique_ptr<DbfFile> DbfFile::create(const std::filesystem::path& path, cons
   }
   if (record > 0xFFFF) refuse("the fields are too wide for one dBase record");
   bytes[0] = 0x03;
-  today(bytes.data() + 1);
+  stamp_day(options.clock ? *options.clock : table_clock(), bytes.data() + 1);
   put_le32(bytes.data() + 4, 0);
   put_le16(bytes.data() + 8, uint32_t(header));
   put_le16(bytes.data() + 10, uint32_t(record));
@@ -434,35 +435,19 @@ std::unique_ptr<DbfFile> DbfFile::create(const std::filesystem::path& path, cons
   // leaves the old file (if any) as it was.
   std::filesystem::path tmp = path;
   tmp += ".vmx-new";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) refuse("cannot create the table: " + errno_text(errno));
-  size_t done = 0;
-  int err = 0;
-  while (done < bytes.size()) {
-    const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      err = w < 0 ? errno : EIO;
-      break;
-    }
-    done += size_t(w);
-  }
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(tmp.c_str());
-    refuse("cannot create the table: " + errno_text(err));
-  }
-  return open(path, OpenOptions{});
+  replace_file(path, tmp, bytes.data(), bytes.size());
+  OpenOptions opened;
+  opened.clock = options.clock;
+  return open(path, opened);
 }
 
 std::unique_ptr<TableFile> open_dbf(const std::filesystem::path& path, const OpenOptions& options) {
   return DbfFile::open(path, options);
 }
 
-std::unique_ptr<TableFile> create_dbf(const std::filesystem::path& path, const Schema& schema) {
-  return DbfFile::create(path, schema);
+std::unique_ptr<TableFile> create_dbf(const std::filesystem::path& path, const Schema& schema,
+                                      const OpenOptions& options) {
+  return DbfFile::create(path, schema, options);
 }
 
 }  // namespace vmx::store

@@ -31,18 +31,19 @@ namespace vmx::store {
 // the file:
 // - update: one write of the record at header length + id * record length;
 // - insert: first the record plus the 1A end byte after it, then the header's
-//   date and record count. A process killed between those writes leaves a
-//   file whose count still names only rows that are complete on disk, so it
-//   opens with every row posted before; the half-added row is junk beyond the
-//   count, which the next insert overwrites. Any bytes the file held beyond
-//   the new end are cut off so that size = header + count * record + 1;
+//   date and record count. (Bytes the file held beyond the new end are cut off
+//   before, so that size = header + count * record + 1.) A process killed between those writes
+//   leaves a file whose count still names only rows that are complete on disk, so it opens with
+//   every row posted before; the half-added row is junk beyond the count, which the next insert
+//   overwrites. A write that fails stops the insert there, with the same result;
 // - erase: one byte, the record's deletion flag, set to '*'.
 // Production index (.MDX): we do not maintain it. When byte 28 of the header
 // says a production index exists, the first write after opening sets it to 0
 // before touching any record, so a reader that honours the flag stops trusting
 // the now stale .MDX (and one that requires it no longer looks for it). The
-// .MDX file itself is left on disk untouched. The header date is set to today
-// at the same moment.
+// .MDX file itself is left on disk untouched. The header date is set to the
+// day of the clock in the open options (table_clock() without one) at the same
+// moment.
 //
 // Field codec on the record buffer (record byte 0 is the deletion flag):
 // - C: GBK, space padded. get: UTF-8 without trailing blanks (leading spaces
@@ -72,7 +73,8 @@ class DbfFile final : public TableFile {
   // so a failure leaves an existing file as it was.
   static std::unique_ptr<DbfFile> open(const std::filesystem::path& path,
                                        const OpenOptions& options);
-  static std::unique_ptr<DbfFile> create(const std::filesystem::path& path, const Schema& schema);
+  static std::unique_ptr<DbfFile> create(const std::filesystem::path& path, const Schema& schema,
+                                         const OpenOptions& options = {});
   ~DbfFile() override;
   DbfFile(const DbfFile&) = delete;
   DbfFile& operator=(const DbfFile&) = delete;
@@ -88,10 +90,14 @@ class DbfFile final : public TableFile {
   RowId insert(const uint8_t* record) override;
   void erase(RowId id) override;
 
+  void reread() override;
+  platform::File& handle() override { return *m_file; }
+
   Value get(const uint8_t* record, int field) const override;
   void set(uint8_t* record, int field, const Value& v) const override;
   std::string_view raw_text(const uint8_t* record, int field) const override;
   bool is_blank(const uint8_t* record, int field) const override;
+  size_t field_offset(int field) const override { return m_offsets[size_t(field)]; }
   void blank_record(uint8_t* record) const override;
 
   // Records the file holds as rows (live and deleted): the ids handed out so far.
@@ -102,6 +108,8 @@ class DbfFile final : public TableFile {
   [[noreturn]] void fail(const std::string& problem) const;
   void read_memo_file(uint8_t version);
   void prepare_write();
+  size_t read_at(void* data, size_t size, uint64_t offset) const;
+  platform::FileStamp read_stamp() const;
   void write_at(const void* data, size_t size, uint64_t offset, const char* what);
   std::string_view memo_bytes(const uint8_t* record, int field) const;
 
@@ -113,7 +121,8 @@ class DbfFile final : public TableFile {
   uint32_t m_header_size = 0;
   uint32_t m_count = 0;
   uint64_t m_file_size = 0;
-  int m_fd = -1;
+  std::shared_ptr<platform::File> m_file;
+  const platform::Clock* m_clock = nullptr;  // dates the header on the first write
   bool m_read_only = false;
   bool m_mdx_flag = false;  // byte 28 as found; cleared on the first write
   bool m_prepared = false;  // the first-write header changes are done

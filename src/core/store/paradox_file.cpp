@@ -1,15 +1,10 @@
 #include "core/store/paradox_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
 #include "core/store/error.h"
 #include "core/store/gbk.h"
@@ -194,8 +189,6 @@ int fixed_width(uint8_t t) {
   }
 }
 
-std::string errno_text() { return std::strerror(errno); }
-
 // A sibling file named `stem.ext` in any letter case (files copied from
 // Windows keep whatever case they had there).
 std::vector<std::filesystem::path> siblings_named(const std::filesystem::path& path,
@@ -220,44 +213,66 @@ ParadoxFile::ParadoxFile(const std::filesystem::path& path, const OpenOptions& o
   if (!std::filesystem::exists(path, ec)) fail("file not found");
   if (std::filesystem::is_directory(path, ec)) fail("is a directory, not a table");
 
-  if (!m_read_only) {
-    m_fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (m_fd < 0) m_read_only = true;
-  }
-  if (m_fd < 0) {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) fail("cannot open the file (" + errno_text() + ")");
-  }
-  struct stat st {};
-  if (::fstat(m_fd, &st) != 0) {
-    const std::string why = errno_text();
-    ::close(m_fd);
-    m_fd = -1;
-    fail("cannot read the file (" + why + ")");
-  }
+  platform::FileSystem& fs = platform::file_system();
   try {
-    std::vector<uint8_t> bytes(size_t(st.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::pread(m_fd, bytes.data() + done, bytes.size() - done, off_t(done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) fail("cannot read the file (" + (n < 0 ? errno_text() : "ends early") + ")");
-      done += size_t(n);
+    if (!m_read_only) {
+      try {
+        m_file = fs.open(path, platform::OpenMode::ReadWrite);
+      } catch (const platform::FileError&) {
+        m_read_only = true;
+      }
     }
-    parse_header(bytes, bytes.size());
-    parse_chain(bytes, bytes.size());
-    m_loaded = std::move(bytes);
-    m_px_stale_pending = m_keysize > 0 && !siblings_named(m_path, ".px").empty();
-  } catch (...) {
-    ::close(m_fd);
-    m_fd = -1;
-    throw;
+    if (!m_file) m_file = fs.open(path, platform::OpenMode::Read);
+  } catch (const platform::FileError& e) {
+    throw_io_error(path, "cannot open the table", e);
   }
+  read_whole();
+  m_px_stale_pending = m_keysize > 0 && !siblings_named(m_path, ".px").empty();
 }
 
-ParadoxFile::~ParadoxFile() {
-  if (m_fd >= 0) ::close(m_fd);
+void ParadoxFile::read_whole() {
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(size_t(m_file->stamp().size));
+    if (m_file->read_at(bytes.data(), bytes.size(), 0) < bytes.size())
+      fail("cannot read the file (it ends early)");
+  } catch (const platform::FileError& e) {
+    throw_io_error(m_path, "cannot read the table", e);
+  }
+  m_schema = Schema{};
+  m_types.clear();
+  m_offsets.clear();
+  m_keysize = 0;
+  m_blocks.clear();
+  m_chain.clear();
+  m_locs.clear();
+  m_free.clear();
+  m_max_autoinc = 0;
+  m_last_inserted.clear();
+  parse_header(bytes, bytes.size());
+  parse_chain(bytes, bytes.size());
+  m_loaded = std::move(bytes);
 }
+
+void ParadoxFile::reread() {
+  const Schema before = m_schema;
+  read_whole();
+  if (!same_layout(before, m_schema))
+    fail("another program changed the table's fields; open the table again");
+}
+
+void ParadoxFile::renumber(const std::vector<RowId>& to) {
+  RowId top = 0;
+  for (RowId id : to) top = std::max(top, id + 1);
+  std::vector<Loc> locs(top);
+  for (size_t old = 0; old < m_locs.size(); ++old)
+    if (m_locs[old].block) locs[to[old]] = m_locs[old];
+  m_locs = std::move(locs);
+  for (Block& b : m_blocks)
+    for (RowId& id : b.ids) id = to[id];
+}
+
+ParadoxFile::~ParadoxFile() = default;
 
 void ParadoxFile::fail(const std::string& problem) const {
   throw Error("Paradox table " + m_path.string() + ": " + problem);
@@ -574,26 +589,19 @@ void ParadoxFile::begin_write() {
 
 std::vector<uint8_t> ParadoxFile::read_block(uint16_t block) const {
   std::vector<uint8_t> buf(m_block_size, 0);
-  size_t done = 0;
-  while (done < buf.size()) {
-    const ssize_t n =
-        ::pread(m_fd, buf.data() + done, buf.size() - done, off_t(block_pos(block) + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) fail("cannot read block " + std::to_string(block) + " (" + errno_text() + ")");
-    if (n == 0) break;  // a short last block reads as zeros
-    done += size_t(n);
+  try {
+    m_file->read_at(buf.data(), buf.size(), block_pos(block));  // a short last block reads as zeros
+  } catch (const platform::FileError& e) {
+    throw_io_error(m_path, "cannot read block " + std::to_string(block), e);
   }
   return buf;
 }
 
 void ParadoxFile::write_at(uint64_t pos, const void* data, size_t len) {
-  const auto* p = static_cast<const uint8_t*>(data);
-  size_t done = 0;
-  while (done < len) {
-    const ssize_t n = ::pwrite(m_fd, p + done, len - done, off_t(pos + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) fail("cannot write to the file (" + errno_text() + ")");
-    done += size_t(n);
+  try {
+    m_file->write_at(data, len, pos);
+  } catch (const platform::FileError& e) {
+    throw_io_error(m_path, "cannot write to the table", e);
   }
 }
 
@@ -952,6 +960,7 @@ void ParadoxFile::update(RowId id, const uint8_t* record) {
 // Creating
 
 void ParadoxFile::create(const std::filesystem::path& path, const Schema& schema) {
+  platform::FileSystem& fs = platform::file_system();
   const std::string where = "Paradox table " + path.string() + ": ";
   auto refuse = [&](const std::string& why) { throw Error(where + why); };
   const size_t n = schema.fields.size();
@@ -1061,23 +1070,14 @@ void ParadoxFile::create(const std::filesystem::path& path, const Schema& schema
   // a half-written table in place of the old one.
   std::filesystem::path tmp = path;
   tmp += ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(h.data()), std::streamsize(h.size()));
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      std::filesystem::remove(tmp, ec);
-      refuse("cannot write the file");
+  replace_file(path, tmp, h.data(), h.size());
+  for (const auto& px : siblings_named(path, ".px")) {
+    try {
+      fs.remove(px);
+    } catch (const platform::FileError& e) {
+      throw_io_error(px, "cannot remove the old index", e);
     }
   }
-  std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) {
-    std::filesystem::remove(tmp, ec);
-    refuse("cannot replace the file (" + ec.message() + ")");
-  }
-  for (const auto& px : siblings_named(path, ".px")) std::filesystem::remove(px, ec);
 }
 
 std::unique_ptr<TableFile> open_paradox(const std::filesystem::path& path,
@@ -1085,9 +1085,12 @@ std::unique_ptr<TableFile> open_paradox(const std::filesystem::path& path,
   return std::make_unique<ParadoxFile>(path, options);
 }
 
-std::unique_ptr<TableFile> create_paradox(const std::filesystem::path& path, const Schema& schema) {
+std::unique_ptr<TableFile> create_paradox(const std::filesystem::path& path, const Schema& schema,
+                                          const OpenOptions& options) {
   ParadoxFile::create(path, schema);
-  return std::make_unique<ParadoxFile>(path, OpenOptions{});
+  OpenOptions opened;
+  opened.clock = options.clock;
+  return std::make_unique<ParadoxFile>(path, opened);
 }
 
 }  // namespace vmx::store

@@ -91,7 +91,14 @@ class ParadoxFile final : public TableFile {
   void set(uint8_t* record, int field, const Value& v) const override;
   std::string_view raw_text(const uint8_t* record, int field) const override;
   bool is_blank(const uint8_t* record, int field) const override;
+  size_t field_offset(int field) const override { return m_offsets[size_t(field)]; }
   void blank_record(uint8_t* record) const override;
+
+  void reread() override;
+  bool stable_ids() const override { return false; }
+  void renumber(const std::vector<RowId>& to) override;
+  size_t key_size() const override { return m_keysize; }
+  platform::File& handle() override { return *m_file; }
 
   // The table's code page from the header (0 when the level has none).
   int code_page() const { return m_code_page; }
@@ -111,6 +118,7 @@ class ParadoxFile final : public TableFile {
   };
 
   [[noreturn]] void fail(const std::string& problem) const;
+  void read_whole();
   void parse_header(const std::vector<uint8_t>& bytes, uint64_t file_size);
   void parse_chain(const std::vector<uint8_t>& bytes, uint64_t file_size);
   void begin_write();
@@ -143,7 +151,7 @@ class ParadoxFile final : public TableFile {
   size_t m_recsize = 0;
   size_t m_keysize = 0;  // bytes of the leading key fields; 0 when unkeyed
   bool m_read_only = false;
-  int m_fd = -1;
+  std::shared_ptr<platform::File> m_file;
   int m_version = 0;
   int m_code_page = 0;
   uint32_t m_header_size = 0;

@@ -111,7 +111,10 @@ std::shared_ptr<Table> Session::open_table(std::string_view where, std::string_v
   const fs::path key = fs::weakly_canonical(path, ec);
   auto it = m_tables.find(key);
   if (it != m_tables.end())
-    if (auto t = it->second.lock()) return t;
+    if (auto t = it->second.lock()) {
+      t->sync_with_file();  // another running copy may have changed it
+      return t;
+    }
   std::unique_ptr<TableFile> f;
   try {
     f = open_table_file(path);

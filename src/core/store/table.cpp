@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <string_view>
 
 #include "core/store/error.h"
 #include "core/store/filter.h"
@@ -53,6 +55,11 @@ void put_id(std::string& out, RowId id) {
 Table::Table(std::unique_ptr<TableFile> file, std::vector<IndexDef> indexes)
     : m_file(std::move(file)), m_indexes(std::move(indexes)) {
   m_recsize = m_file->record_size();
+  try {
+    m_stamp = m_file->handle().stamp();
+  } catch (const platform::FileError& e) {
+    throw_io_error(path(), "cannot read the table", e);
+  }
   m_file->load([&](RowId id, const uint8_t* rec) {
     if (id >= m_alive.size()) {
       if (m_arena.capacity() < size_t(id + 1) * m_recsize) {
@@ -211,8 +218,175 @@ void Table::key_changed(RowId id, bool inserted, bool erased) {
   }
 }
 
+// Holds the file's exclusive lock for one change: on taking it, reads the file
+// again when someone else changed it; on done(), notes the stamp our change
+// left.
+class Table::WriteLock {
+ public:
+  explicit WriteLock(Table& t) : m_t(t), m_file(t.m_file->handle()) {
+    if (t.m_file->read_only()) return;  // the codec refuses the change itself
+    try {
+      m_file.lock(true);
+    } catch (const platform::FileError& e) {
+      throw_io_error(t.path(), "cannot lock the table", e);
+    }
+    m_locked = true;
+    try {
+      if (t.m_stale || t.file_changed()) t.reload();
+      m_before = m_file.stamp();
+    } catch (const platform::FileError& e) {
+      m_file.unlock();
+      throw_io_error(t.path(), "cannot read the table", e);
+    } catch (...) {
+      m_file.unlock();
+      throw;
+    }
+  }
+  ~WriteLock() {
+    if (!m_locked) return;
+    // A write that failed half way changed the file too: make sure others see it.
+    if (!m_done && m_t.m_stale) {
+      try {
+        m_file.advance_stamp(m_before);
+      } catch (const platform::FileError&) {
+      }
+    }
+    m_file.unlock();
+  }
+  void done() {
+    m_done = true;
+    if (!m_locked) return;
+    try {
+      m_t.m_stamp = m_file.advance_stamp(m_before);
+    } catch (const platform::FileError&) {
+      m_t.m_stale = true;  // we cannot tell others; read it again next time to be safe
+    }
+  }
+
+ private:
+  Table& m_t;
+  platform::File& m_file;
+  platform::FileStamp m_before;
+  bool m_locked = false;
+  bool m_done = false;
+};
+
+// Runs one codec change (under the write lock). A file that failed under it
+// may hold part of the change: memory is read again from the file at once, so
+// the two agree; when even that fails, the table stays stale and is read
+// again before its next use.
+template <class F>
+auto Table::write_through(F&& change) {
+  try {
+    return change();
+  } catch (const IoError&) {
+    m_stale = true;
+    try {
+      reload();
+    } catch (const Error&) {
+    }
+    throw;
+  }
+}
+
+bool Table::file_changed() { return !(m_file->handle().stamp() == m_stamp); }
+
+void Table::sync_with_file() {
+  if (!m_stale) {
+    try {
+      if (!file_changed()) return;
+    } catch (const platform::FileError& e) {
+      throw_io_error(path(), "cannot read the table", e);
+    }
+  }
+  platform::File& f = m_file->handle();
+  try {
+    f.lock(false);
+  } catch (const platform::FileError& e) {
+    throw_io_error(path(), "cannot lock the table", e);
+  }
+  try {
+    reload();
+  } catch (...) {
+    f.unlock();
+    throw;
+  }
+  f.unlock();
+}
+
+// Reads every row again, keeping the ids of the rows that are still there.
+void Table::reload() {
+  m_stale = true;  // until the reload succeeds
+  try {
+    m_stamp = m_file->handle().stamp();
+  } catch (const platform::FileError& e) {
+    throw_io_error(path(), "cannot read the table", e);
+  }
+  m_file->reread();
+  std::vector<RowId> ids;
+  std::vector<uint8_t> arena;
+  m_file->load([&](RowId id, const uint8_t* rec) {
+    if (ids.size() <= id) ids.resize(id + 1, kNoRow);
+    ids[id] = RowId(arena.size() / std::max<size_t>(m_recsize, 1));
+    arena.insert(arena.end(), rec, rec + m_recsize);
+  });
+  // ids[loaded id] = position of its record in `arena`.
+  std::vector<RowId> to(ids.size(), kNoRow);
+  RowId next = RowId(m_alive.size());
+  if (m_file->stable_ids()) {
+    for (RowId id = 0; id < ids.size(); ++id) to[id] = id;
+    next = std::max<RowId>(next, RowId(ids.size()));
+  } else {
+    // The same key (keyed), else the same bytes: the same row.
+    const size_t key = m_file->key_size() ? m_file->key_size() : m_recsize;
+    std::multimap<std::string_view, RowId> old;
+    for (RowId id = 0; id < m_alive.size(); ++id)
+      if (m_alive[id])
+        old.emplace(std::string_view(reinterpret_cast<const char*>(record(id)), key), id);
+    for (RowId id = 0; id < ids.size(); ++id) {
+      if (ids[id] == kNoRow) continue;
+      const std::string_view k(
+          reinterpret_cast<const char*>(arena.data() + size_t(ids[id]) * m_recsize), key);
+      auto it = old.find(k);
+      if (it != old.end()) {
+        to[id] = it->second;
+        old.erase(it);
+      } else {
+        to[id] = next++;
+      }
+    }
+    for (RowId& t : to)
+      if (t == kNoRow) t = next++;  // ids load() did not use: kept out of the way
+    m_file->renumber(to);
+  }
+  RowId top = 0;
+  for (RowId id = 0; id < ids.size(); ++id)
+    if (ids[id] != kNoRow) top = std::max(top, to[id] + 1);
+  top = std::max<RowId>(top, RowId(m_alive.size()));
+  std::vector<uint8_t> fresh(size_t(top) * m_recsize, 0);
+  std::vector<bool> alive(top, false);
+  size_t live = 0;
+  for (RowId id = 0; id < ids.size(); ++id) {
+    if (ids[id] == kNoRow) continue;
+    std::memcpy(fresh.data() + size_t(to[id]) * m_recsize,
+                arena.data() + size_t(ids[id]) * m_recsize, m_recsize);
+    alive[to[id]] = true;
+    ++live;
+  }
+  m_arena = std::move(fresh);
+  m_alive = std::move(alive);
+  m_live = live;
+  m_orders.clear();
+  m_numbers.clear();
+  ++m_version;
+  m_stale = false;
+  notify(Change::Reset, kNoRow);
+}
+
 RowId Table::insert(const uint8_t* rec) {
-  const RowId id = m_file->insert(rec);
+  WriteLock lock(*this);
+  const RowId id = write_through([&] { return m_file->insert(rec); });
+  lock.done();
   if (id >= m_alive.size()) {
     m_alive.resize(id + 1, false);
     // Grow geometrically: appends are the common change.
@@ -232,9 +406,27 @@ RowId Table::insert(const uint8_t* rec) {
   return id;
 }
 
-void Table::update(RowId id, const uint8_t* rec) {
+void Table::merge_unchanged(RowId id, const uint8_t* base, uint8_t* out) const {
+  const uint8_t* now = record(id);
+  if (std::memcmp(now, base, m_recsize) == 0) return;  // nobody else changed it
+  // Field by field: what the caller left as it was takes what is there now.
+  const auto& fields = schema().fields;
+  for (size_t f = 0; f < fields.size(); ++f) {
+    const size_t at = m_file->field_offset(int(f)), w = size_t(fields[f].width);
+    if (std::memcmp(out + at, base + at, w) == 0) std::memcpy(out + at, now + at, w);
+  }
+}
+
+void Table::update(RowId id, const uint8_t* rec, const uint8_t* base) {
+  WriteLock lock(*this);
   if (!alive(id)) throw Error("the row to change is no longer in " + path().filename().string());
-  m_file->update(id, rec);
+  if (base) {
+    m_merged.assign(rec, rec + m_recsize);
+    merge_unchanged(id, base, m_merged.data());
+    rec = m_merged.data();
+  }
+  write_through([&] { m_file->update(id, rec); });
+  lock.done();
   std::memcpy(m_arena.data() + size_t(id) * m_recsize, rec, m_recsize);
   ++m_version;
   key_changed(id, false, false);
@@ -243,8 +435,10 @@ void Table::update(RowId id, const uint8_t* rec) {
 }
 
 void Table::erase(RowId id) {
+  WriteLock lock(*this);
   if (!alive(id)) throw Error("the row to delete is no longer in " + path().filename().string());
-  m_file->erase(id);
+  write_through([&] { m_file->erase(id); });
+  lock.done();
   key_changed(id, false, true);
   m_alive[id] = false;
   --m_live;

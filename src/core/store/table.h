@@ -27,6 +27,19 @@ struct OrderSpec {
 // The one in-memory copy of an open table file. Every cursor and every query on
 // the file shares it, so a post through one is seen by all at once. Changes go
 // to the file first and to memory only when the file write succeeded.
+//
+// Another running copy of the program may write the same file (the program
+// directory's tables are shared by every account). Each change therefore takes
+// an exclusive lock on the file, reads the file again first when its stamp
+// (size, modification time, identity) differs from the one left by our own last
+// change or read, makes the change and notes the new stamp. Without another
+// writer that costs a few system calls per change, whatever the table's size.
+// Rows keep their ids across a reload (dBase: the record number; Paradox: the
+// row with the same key, or the same bytes in an unkeyed table).
+//
+// A change whose file write fails leaves memory as it was before the change
+// and marks the table stale: the file may hold part of the change, so the
+// table is read again from the file before its next use.
 class Table {
  public:
   explicit Table(std::unique_ptr<TableFile> file, std::vector<IndexDef> indexes = {});
@@ -65,8 +78,16 @@ class Table {
 
   // Changes: written to the file, then to memory; listeners are told.
   RowId insert(const uint8_t* record);
-  void update(RowId id, const uint8_t* record);
+  // With `base` (the row as the caller read it before changing its copy), the
+  // fields the caller did not change keep what another running copy may have
+  // written meanwhile: only the fields that differ from `base` are written.
+  void update(RowId id, const uint8_t* record, const uint8_t* base = nullptr);
   void erase(RowId id);
+
+  // Reads the file again when another process changed it since we last saw
+  // it (or a failed write left it unsure). Cheap when nothing changed: one
+  // stat of the open file. Throws Error when the file cannot be read.
+  void sync_with_file();
 
   // The decoded value of a numeric field (NaN for a blank field): what local
   // SQL reads instead of parsing each field on each query. The values of all
@@ -100,6 +121,12 @@ class Table {
   void key_changed(RowId id, bool inserted, bool erased);
   FilterExpr& filter_for(const std::string& expression);
   void notify(Change c, RowId id);
+  class WriteLock;
+  template <class F>
+  auto write_through(F&& change);
+  void reload();
+  bool file_changed();
+  void merge_unchanged(RowId id, const uint8_t* base, uint8_t* record) const;
 
   std::unique_ptr<TableFile> m_file;
   std::vector<IndexDef> m_indexes;
@@ -117,6 +144,9 @@ class Table {
   std::vector<double> m_numbers;  // row id * m_number_count + slot
   std::map<int, Listener> m_listeners;
   int m_next_listener = 1;
+  platform::FileStamp m_stamp;  // the file as our last read or change left it
+  bool m_stale = false;         // a failed write: read the file again before use
+  std::vector<uint8_t> m_merged;
 };
 
 }  // namespace vmx::store

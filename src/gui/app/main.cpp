@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "core/platform/clock.h"
+#include "core/platform/durable_dialogs.h"
 #include "core/platform/help.h"
 #include "core/store/session.h"
 #include "gui/app/login_window.h"
@@ -12,7 +13,9 @@ int main(int argc, char** argv) {
   vmx::ui::GuardedApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("股票资产管理软件:Valmorix1.1"));
 
-  vmx::platform::QtDialogs dialogs;
+  vmx::platform::QtDialogs boxes;
+  // What was written is on disk before any box shows.
+  vmx::platform::DurableDialogs dialogs(boxes);
   vmx::platform::SystemClock clock;
   vmx::platform::LoggingHelp help;
   vmx::store::Session session;
@@ -21,7 +24,7 @@ int main(int argc, char** argv) {
   // The program works on the installation it is started in.
   vmx::app::TForm1 login(session, dialogs, clock, help,
                          std::filesystem::path(QDir::currentPath().toStdString()));
-  dialogs.set_parent(&login);
+  boxes.set_parent(&login);
   QObject::connect(&login, &vmx::app::TForm1::closed, &app, &QApplication::quit);
   login.show();
   const int rc = QApplication::exec();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <string>
 
 #include "core/platform/dialogs.h"
 
@@ -10,6 +11,8 @@ namespace vmx::ui {
 // event handler (a table engine error, a text that is not a number) is shown
 // in the standard error box and ends that operation only, as the old
 // framework did: the program goes on with whatever was posted before it.
+// When the outermost event's handling ends, the files it wrote are made
+// durable (a failure to do so is shown like any other error).
 class GuardedApplication : public QApplication {
   Q_OBJECT
  public:
@@ -22,7 +25,9 @@ class GuardedApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 
  private:
+  void show_error(const std::string& text);
   platform::Dialogs* m_dialogs = nullptr;
+  int m_depth = 0;  // events being handled, nested ones included
 };
 
 }  // namespace vmx::ui

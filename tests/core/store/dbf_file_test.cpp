@@ -97,6 +97,23 @@ Bytes field(const char* name, char type, uint8_t width, uint8_t decimals = 0) {
   return d;
 }
 
+// The header's last-update date is the clock's day: at creation and at the
+// first change after opening.
+TEST_F(DbfFileTest, HeaderDateFollowsTheClock) {
+  const fs::path p = m_dir / "dated.dbf";
+  platform::FixedClock clock(platform::DateTime{Date::from_ymd(2024, 3, 15)});
+  OpenOptions dated;
+  dated.clock = &clock;
+  create_dbf(p, ledger_schema(), dated);
+  EXPECT_EQ(read_bytes(p).substr(1, 3), Bytes("\x7c\x03\x0f"));
+  clock.set(platform::DateTime{Date::from_ymd(2026, 12, 6)});
+  auto f = open_dbf(p, dated);
+  std::vector<uint8_t> rec(f->record_size());
+  f->blank_record(rec.data());
+  f->insert(rec.data());
+  EXPECT_EQ(read_bytes(p).substr(1, 3), Bytes("\x7e\x0c\x06"));
+}
+
 TEST_F(DbfFileTest, ValuesRoundTripThroughTheFile) {
   struct Case {
     const char* field;
@@ -134,7 +151,7 @@ TEST_F(DbfFileTest, ValuesRoundTripThroughTheFile) {
       {"OK", text(""), Value()},
   };
   const fs::path path = m_dir / "t.dbf";
-  auto t = create_dbf(path, ledger_schema());
+  auto t = create_dbf(path, ledger_schema(), {});
   std::vector<uint8_t> rec(t->record_size());
   for (const auto& c : cases) {
     const int f = t->schema().index_of(c.field);
@@ -158,7 +175,7 @@ TEST_F(DbfFileTest, ValuesRoundTripThroughTheFile) {
 TEST_F(DbfFileTest, RefusedValuesLeaveTheBufferAlone) {
   Schema s;
   s.fields = {{"N", FieldType::Numeric, 5, 2}, {"D", FieldType::Date, 8, 0}};
-  auto t = create_dbf(m_dir / "t.dbf", s);
+  auto t = create_dbf(m_dir / "t.dbf", s, {});
   std::vector<uint8_t> rec(t->record_size());
   t->blank_record(rec.data());
   t->set(rec.data(), 0, num(12.5));
@@ -189,7 +206,7 @@ TEST_F(DbfFileTest, ReadsWhatOtherWritersPutInFields) {
   s.fields = {{"N", FieldType::Numeric, 8, 2},
               {"D", FieldType::Date, 8, 0},
               {"L", FieldType::Logical, 1, 0}};
-  auto t = create_dbf(m_dir / "t.dbf", s);
+  auto t = create_dbf(m_dir / "t.dbf", s, {});
   struct Case {
     int field;
     const char* bytes;
@@ -229,7 +246,7 @@ TEST_F(DbfFileTest, ReadsWhatOtherWritersPutInFields) {
 TEST_F(DbfFileTest, PythonDbfReadsWhatWeWrite) {
   if (!test::python_imports("dbf, dbfread") || !test::have_program("dbfdump"))
     GTEST_SKIP() << "python3-dbf, python3-dbfread or shapelib is not installed";
-  auto t = create_dbf(m_dir / "ours.dbf", ledger_schema());
+  auto t = create_dbf(m_dir / "ours.dbf", ledger_schema(), {});
   std::vector<uint8_t> rec(t->record_size());
   t->blank_record(rec.data());
   t->set(rec.data(), 0, text("600000"));
@@ -316,7 +333,7 @@ t.close()
 TEST_F(DbfFileTest, ReadsDBase4Memos) {
   Schema s;
   s.fields = {{"CODE", FieldType::Character, 4, 0}};
-  create_dbf(m_dir / "m.dbf", s);
+  create_dbf(m_dir / "m.dbf", s, {});
   // A hand-made dBase IV table: one memo field pointing at block 1 of a .DBT
   // with 64-byte blocks.
   Bytes dbf(32, '\0');
@@ -440,7 +457,7 @@ TEST_F(DbfFileTest, CountsThatDisagreeWithTheFile) {
 
 TEST_F(DbfFileTest, WritesInPlace) {
   const fs::path p = m_dir / "t.dbf";
-  auto t = create_dbf(p, ledger_schema());
+  auto t = create_dbf(p, ledger_schema(), {});
   std::vector<uint8_t> rec(t->record_size());
   for (int i = 0; i < 5; ++i) {
     t->blank_record(rec.data());
@@ -473,7 +490,7 @@ TEST_F(DbfFileTest, WritesInPlace) {
 
 TEST_F(DbfFileTest, ReadOnlyTablesRefuseChanges) {
   const fs::path p = m_dir / "t.dbf";
-  auto t = create_dbf(p, ledger_schema());
+  auto t = create_dbf(p, ledger_schema(), {});
   std::vector<uint8_t> rec(t->record_size());
   t->blank_record(rec.data());
   t->insert(rec.data());
@@ -504,7 +521,7 @@ TEST_F(DbfFileTest, ReadOnlyTablesRefuseChanges) {
 
 TEST_F(DbfFileTest, EveryPostSurvivesAKill) {
   const fs::path p = m_dir / "t.dbf";
-  auto t = create_dbf(p, ledger_schema());
+  auto t = create_dbf(p, ledger_schema(), {});
   std::vector<uint8_t> rec(t->record_size());
   std::vector<Bytes> states = {read_bytes(p)};
   for (int i = 0; i < 6; ++i) {
@@ -536,7 +553,7 @@ TEST_F(DbfFileTest, EveryPostSurvivesAKill) {
 
 TEST_F(DbfFileTest, FirstWriteRetiresAProductionIndex) {
   const fs::path p = m_dir / "t.dbf";
-  auto t = create_dbf(p, ledger_schema());
+  auto t = create_dbf(p, ledger_schema(), {});
   std::vector<uint8_t> rec(t->record_size());
   t->blank_record(rec.data());
   t->insert(rec.data());
@@ -564,11 +581,11 @@ TEST_F(DbfFileTest, CreateRefusesFieldsDBaseCannotHold) {
   for (const auto& f : bad) {
     Schema s;
     s.fields = {f};
-    EXPECT_THROW(create_dbf(m_dir / "x.dbf", s), Error) << f.name;
+    EXPECT_THROW(create_dbf(m_dir / "x.dbf", s, {}), Error) << f.name;
   }
   Schema twice;
   twice.fields = {{"Code", FieldType::Character, 5, 0}, {"CODE", FieldType::Character, 5, 0}};
-  EXPECT_THROW(create_dbf(m_dir / "x.dbf", twice), Error);
+  EXPECT_THROW(create_dbf(m_dir / "x.dbf", twice, {}), Error);
   EXPECT_FALSE(fs::exists(m_dir / "x.dbf"));
 
   // Names keep their spelling; the header is dBase III with the GBK mark.

@@ -81,7 +81,7 @@ TEST_F(ParadoxFileTest, EveryWritableTypeRoundTripsKeyedAndUnkeyed) {
     SCOPED_TRACE(keys);
     const fs::path p = m_dir / ("t" + std::to_string(keys) + ".db");
     {
-      auto t = create_paradox(p, ledger_schema(keys));
+      auto t = create_paradox(p, ledger_schema(keys), {});
       Bytes rec(t->record_size());
       for (const auto& row : rows) {
         t->blank_record(rec.data());
@@ -110,7 +110,7 @@ TEST_F(ParadoxFileTest, EveryWritableTypeRoundTripsKeyedAndUnkeyed) {
 }
 
 TEST_F(ParadoxFileTest, SetRoundsRefusesAndCuts) {
-  auto t = create_paradox(m_dir / "s.db", ledger_schema(0));
+  auto t = create_paradox(m_dir / "s.db", ledger_schema(0), {});
   Bytes rec(t->record_size());
   struct Case {
     int field;
@@ -169,7 +169,7 @@ TEST_F(ParadoxFileTest, KeyedInsertsSplitBlocksAndKeepKeyOrder) {
               {"N", FieldType::Long, 4},
               {"Pad", FieldType::Character, 200}};
   s.key_fields = 2;
-  auto t = create_paradox(p, s);
+  auto t = create_paradox(p, s, {});
   std::vector<int> keys(1500);
   for (size_t i = 0; i < keys.size(); ++i) keys[i] = int(i) * 2;
   std::shuffle(keys.begin(), keys.end(), std::mt19937(7));
@@ -242,7 +242,7 @@ TEST_F(ParadoxFileTest, KeyedInsertsSplitBlocksAndKeepKeyOrder) {
 
 TEST_F(ParadoxFileTest, UnkeyedAppendsAndAutoincrement) {
   const fs::path p = m_dir / "u.db";
-  auto t = create_paradox(p, ledger_schema(0));
+  auto t = create_paradox(p, ledger_schema(0), {});
   Bytes rec(t->record_size());
   for (int i = 0; i < 200; ++i) {
     t->blank_record(rec.data());
@@ -268,7 +268,7 @@ TEST_F(ParadoxFileTest, EveryPostLeavesAnOpenableFile) {
   Schema s;
   s.fields = {{"K", FieldType::Long, 4}, {"Pad", FieldType::Character, 250}};
   s.key_fields = 1;
-  auto t = create_paradox(p, s);
+  auto t = create_paradox(p, s, {});
   Bytes rec(t->record_size());
   std::vector<int> keys(120);
   for (size_t i = 0; i < keys.size(); ++i) keys[i] = int(i);
@@ -306,7 +306,7 @@ TEST_F(ParadoxFileTest, StalePrimaryIndexIsFlaggedOnceAndLeftAlone) {
   s.fields = {{"K", FieldType::Long, 4}};
   s.key_fields = 1;
   spill(m_dir / "FUND.PX", {1, 2, 3});
-  create_paradox(p, s).reset();
+  create_paradox(p, s, {}).reset();
   EXPECT_FALSE(fs::exists(m_dir / "FUND.PX"));  // a new table has no valid index
   const Bytes px = {9, 8, 7, 6};
   spill(m_dir / "FUND.PX", px);
@@ -507,7 +507,7 @@ TEST_F(ParadoxFileTest, PxlibReadsWhatWeWrite) {
   s.key_fields = 1;
   std::map<int, std::tuple<std::string, double, int>> rows;
   {
-    auto t = create_paradox(p, s);
+    auto t = create_paradox(p, s, {});
     Bytes rec(t->record_size());
     std::mt19937 rng(5);
     for (int i = 0; i < 400; ++i) {
