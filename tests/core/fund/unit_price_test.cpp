@@ -213,6 +213,12 @@ class FailingFile : public store::TableFile {
   std::string_view raw_text(const uint8_t* r, int f) const override { return m_f->raw_text(r, f); }
   bool is_blank(const uint8_t* r, int f) const override { return m_f->is_blank(r, f); }
   void blank_record(uint8_t* r) const override { m_f->blank_record(r); }
+  size_t field_offset(int f) const override { return m_f->field_offset(f); }
+  void reread() override { m_f->reread(); }
+  bool stable_ids() const override { return m_f->stable_ids(); }
+  void renumber(const std::vector<store::RowId>& to) override { m_f->renumber(to); }
+  size_t key_size() const override { return m_f->key_size(); }
+  platform::File& handle() override { return m_f->handle(); }
 
  private:
   std::unique_ptr<store::TableFile> m_f;
