@@ -158,7 +158,7 @@ class Cursor {
   bool m_eof = true, m_bof = true;
   std::vector<uint8_t> m_buffer;
   std::vector<uint8_t> m_scratch;  // set_if_changed's trial encoding
-  std::vector<uint8_t> m_base;  // the row as edit() found it
+  std::vector<uint8_t> m_base;     // the row as edit() found it
   RowId m_edit_row = kNoRow;
   std::vector<RowId> m_visible;
   std::string m_key;  // sort key of the current row, to find its place after a delete
