@@ -28,6 +28,7 @@ packages=(
   python3-dbfread
   qt6-base-dev
   qt6-charts-dev
+  qt6-translations-l10n
   shapelib
   xauth
   xvfb

@@ -7,11 +7,13 @@
 #include "core/store/session.h"
 #include "gui/app/login_window.h"
 #include "gui/platform/qt_dialogs.h"
+#include "gui/platform/qt_translations.h"
 #include "gui/widgets/guarded_application.h"
 
 int main(int argc, char** argv) {
   vmx::ui::GuardedApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("股票资产管理软件:Valmorix1.1"));
+  vmx::platform::install_chinese_translations(app);
 
   vmx::platform::QtDialogs boxes;
   // What was written is on disk before any box shows.

@@ -209,7 +209,7 @@ void TForm_chuli::build() {
   connect(m_code, &QLineEdit::textChanged, this, &TForm_chuli::Edit4Change);
   connect(m_direction, &QButtonGroup::idClicked, this, &TForm_chuli::RadioGroup1Click);
   connect(m_query, &QPushButton::clicked, this, [this] {
-    if (m_security) m_security->show_beside_trading();
+    if (m_security) m_security->show_beside_trading(this);
   });
   connect(m_buy, &QPushButton::clicked, this, &TForm_chuli::BitBtn1_buyClick);
   connect(m_short_open, &QPushButton::clicked, this, &TForm_chuli::BitBtn1_buyClick);

@@ -11,6 +11,7 @@
 
 #include "core/login/workspace.h"
 #include "core/platform/error_boundary.h"
+#include "gui/platform/qt_dialogs.h"
 #include "gui/widgets/db_grid.h"
 
 namespace vmx::market {
@@ -84,11 +85,9 @@ TForm_stock::TForm_stock(app::Workspace& workspace, QWidget* parent)
 
 TForm_stock::~TForm_stock() = default;
 
-void TForm_stock::show_beside_trading() {
+void TForm_stock::show_beside_trading(const QWidget* trading) {
   move(200, 30);
-  show();
-  raise();
-  activateWindow();
+  platform::show_above(*this, trading);
 }
 
 void TForm_stock::ComboBox1Change(const QString& text) {

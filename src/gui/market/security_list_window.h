@@ -41,8 +41,8 @@ class TForm_stock : public QDialog {
   ~TForm_stock() override;
 
   // Shows the window as the trading window does: at left 200, top 30, without
-  // blocking the caller.
-  void show_beside_trading();
+  // blocking the caller, above `trading` (which stays on top of the others).
+  void show_beside_trading(const QWidget* trading = nullptr);
   // What "确定退出" hands the current row's CODE, NAME and PRICE to (the
   // trading window's boxes); without one the button only closes.
   using Confirm =

@@ -6,16 +6,28 @@ class QWidget;
 
 namespace vmx::platform {
 
-// Real message boxes, owned by a parent window (or none).
+// The title of every box: short enough to fit the narrowest box.
+inline constexpr const char* kBoxTitle = "Valmorix";
+
+// Real message boxes. Each box belongs to the window that caused it: the
+// active modal dialog, else the active window, else the fallback window given
+// here. It stands above that window (also above one that stays on top), is
+// modal, and the window has the focus again when it closes. The core never
+// names a window: the box finds it when it opens.
 class QtDialogs : public Dialogs {
  public:
-  explicit QtDialogs(QWidget* parent = nullptr) : m_parent(parent) {}
-  void set_parent(QWidget* parent) { m_parent = parent; }
+  explicit QtDialogs(QWidget* fallback = nullptr) : m_fallback(fallback) {}
+  void set_parent(QWidget* fallback) { m_fallback = fallback; }
+
+  // The window a box opened now belongs to (may be null).
+  QWidget* owner() const;
 
   void inform(const std::string& text) override;
   void warn(const std::string& text) override;
   void error(const std::string& text) override;
   bool ask(const std::string& text) override;
+  // The single button is the one the text names: "Yes" ("是") when the text
+  // says to press Yes, otherwise OK ("确定").
   void acknowledge_at(const std::string& text, int x, int y) override;
   std::optional<std::string> input(const std::string& caption, const std::string& prompt,
                                    const std::string& initial) override;
@@ -26,7 +38,11 @@ class QtDialogs : public Dialogs {
                                             const std::string& filter) override;
 
  private:
-  QWidget* m_parent;
+  QWidget* m_fallback;
 };
+
+// Shows `window` (a window of its own) above `cause`: when `cause` stays on top
+// of the others, `window` does too, so that it does not open underneath.
+void show_above(QWidget& window, const QWidget* cause);
 
 }  // namespace vmx::platform

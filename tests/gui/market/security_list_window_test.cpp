@@ -122,10 +122,14 @@ class SecurityListWindowTest : public QObject {
     QCOMPARE(m_dialogs->texts(), std::vector<std::string>{market::TForm_stock::kHelpText});
   }
 
+  // Opened from the trading window, which stays on top: above it, not under it.
   void shown_beside_trading() {
-    m_form->show_beside_trading();
+    QWidget trading(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+    trading.show();
+    m_form->show_beside_trading(&trading);
     QVERIFY(m_form->isVisible());
     QVERIFY(!m_form->isModal());
+    QVERIFY(m_form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(m_form->pos(), QPoint(200, 30));
   }
 
