@@ -11,6 +11,7 @@
 #include "core/store/error.h"
 #include "core/store/gbk.h"
 #include "core/store/text.h"
+#include "core/store/typed_text.h"
 
 namespace vmx::ledger {
 
@@ -64,13 +65,13 @@ double read_box_number(const std::string& text) {
     v = std::strtod(t.c_str(), &end);
     ok = end == t.c_str() + t.size() && errno == 0 && std::isfinite(v);
   }
-  if (!ok) throw store::ConversionError("'" + text + "' is not a valid floating point value");
+  if (!ok) throw store::ConversionError(store::not_a_number(t));
   return v;
 }
 
 Date read_box_date(const std::string& text) {
   const auto d = Date::parse(trimmed_text(text));
-  if (!d) throw store::ConversionError("'" + text + "' is not a valid date");
+  if (!d) throw store::ConversionError(store::not_a_date(trimmed_text(text)));
   return *d;
 }
 
@@ -82,7 +83,8 @@ TradeRecord get_record(const TradeForm& form, store::reference::Lookups& lookups
   // written as infinity.
   const auto single = [](const std::string& text) {
     const float v = static_cast<float>(read_box_number(text));
-    if (!std::isfinite(v)) throw store::ConversionError("'" + text + "' is out of range");
+    if (!std::isfinite(v))
+      throw store::ConversionError(store::number_out_of_range(trimmed_text(text)));
     return v;
   };
   r.amt = single(form.quantity);

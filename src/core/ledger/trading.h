@@ -58,11 +58,10 @@ struct TradeRecord {
 
 // A decimal number as the window's boxes take it: surrounding blanks allowed,
 // an optional sign, digits with an optional point and exponent. Throws
-// store::Error "'<text>' is not a valid floating point value" otherwise
-// (also for an empty box).
+// store::ConversionError store::not_a_number otherwise (also for an empty box).
 double read_box_number(const std::string& text);
-// A date box: yyyy-mm-dd (or yyyymmdd). Throws store::Error "'<text>' is not a
-// valid date" otherwise.
+// A date box: yyyy-mm-dd (or yyyymmdd). Throws store::ConversionError
+// store::not_a_date otherwise.
 Date read_box_date(const std::string& text);
 
 // Fills the trade record from the boxes: texts trimmed, names from the

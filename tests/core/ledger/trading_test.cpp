@@ -67,12 +67,27 @@ TEST_F(Trading, RefusalsWriteNothing) {
   const size_t before = f.ledger->cursor().count();
   EXPECT_FALSE(trading.buy(form("  ", "1000", "10")).done);
   EXPECT_EQ(f.dialogs.texts(), std::vector<std::string>{ledger::kNoCode});
-  EXPECT_THROW(trading.buy(form("600000", "12a", "10")), store::Error);
-  EXPECT_THROW(trading.sell(form("600000", "100", "")), store::Error);
-  EXPECT_THROW(trading.buy(form("600000", "1e300", "10")), store::Error);
+  // A box that does not convert stops the order with the program's own words.
   auto bad_date = form("600000", "100", "10");
   bad_date.trade_date = "2001-02-30";
-  EXPECT_THROW(trading.buy(bad_date), store::Error);
+  const struct {
+    ledger::TradeForm form;
+    bool sell;
+    std::string message;
+  } bad[] = {
+      {form("600000", " 12a ", "10"), false, "“12a”不是有效的数值"},
+      {form("600000", "100", ""), true, "“”不是有效的数值"},
+      {form("600000", "1e300", "10"), false, "“1e300”超出数值范围"},
+      {bad_date, false, "“2001-02-30”不是有效的日期 (年-月-日)"},
+  };
+  for (const auto& c : bad) {
+    try {
+      c.sell ? trading.sell(c.form) : trading.buy(c.form);
+      ADD_FAILURE() << c.message;
+    } catch (const store::ConversionError& e) {
+      EXPECT_EQ(e.what(), c.message);
+    }
+  }
   EXPECT_EQ(f.ledger->cursor().count(), before);
 }
 
