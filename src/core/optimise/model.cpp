@@ -176,7 +176,7 @@ bool normalise_amounts(State& s, int row, const std::array<double, kGroups>& amo
   check_row(row);
   const auto p = inp_ratio(amounts);
   if (!p) {
-    dialogs.inform("");
+    dialogs.inform(kNothingToNormalise);
     return false;
   }
   s.proportions[row] = *p;

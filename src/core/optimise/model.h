@@ -33,6 +33,8 @@ inline constexpr std::array<const char*, 3> kPlayerChoices = {"1个玩家", "2�
 inline constexpr double kSearchWidth = 0.001;
 // Shown when a deviation is changed to a value not below the expected price.
 inline constexpr const char* kDeviationMessage = "上下偏差不得超过未来期望!";
+// "归一化" of a row whose four values are all zero.
+inline constexpr const char* kNothingToNormalise = "四个数都是0，不能归一化。";
 // The outcome probabilities as the window shows them.
 inline constexpr const char* kRiskyProbabilities = "0.25/0.5/0.25";
 inline constexpr const char* kCashProbabilities = "0/1/0";
@@ -154,7 +156,7 @@ std::string outcome_label(const State& s, int group);
 std::optional<Proportions> inp_ratio(const std::array<double, kGroups>& amounts);
 // "归一化" of row 0..2: the row's boxes taken as amounts; the row's proportions
 // become inp_ratio of them and the boxes show them truncated to per mille.
-// All four zero: an empty message through `dialogs`, nothing changes, false.
+// All four zero: kNothingToNormalise through `dialogs`, nothing changes, false.
 bool normalise_row(State& s, int row, platform::Dialogs& dialogs);
 // The same with given amounts (putlx hands money amounts, not box values).
 bool normalise_amounts(State& s, int row, const std::array<double, kGroups>& amounts,

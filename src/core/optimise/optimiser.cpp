@@ -258,6 +258,7 @@ GroupHoldings holdings_by_group(store::Session& session) {
 void take_holdings(State& s, const GroupHoldings& h, platform::Dialogs& dialogs) {
   s.total = h.total;
   for (int g = 0; g < kGroups; ++g) s.labels[g] = h.first[g].empty() ? "" : h.first[g] + "等";
+  if (!inp_ratio(h.amounts)) return;  // nothing held yet
   normalise_amounts(s, 0, h.amounts, dialogs);
 }
 

@@ -98,7 +98,8 @@ struct GroupHoldings {
 // (the group new codes get). Throws store::Error when a table cannot be read.
 GroupHoldings holdings_by_group(store::Session& session);
 // putlx: the holdings into the state: T, the labels ("深发展等") and row 0
-// normalised from the amounts (all zero: the empty message, row unchanged).
+// normalised from the amounts. An account with nothing in it leaves row 0 as
+// it was, without a word.
 void take_holdings(State& s, const GroupHoldings& h, platform::Dialogs& dialogs);
 
 }  // namespace vmx::optimise

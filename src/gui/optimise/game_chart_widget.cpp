@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace vmx::optimise {
 
@@ -14,17 +15,31 @@ namespace {
 // Past this a doubled scale would no longer be a finite number to draw with.
 constexpr double kLargestScale = 1e300;
 
-// Tick labels stay short: "1e8" and "1.05e8" rather than "1e+08".
-QString value_text(double v) {
-  if (v == 0 || (std::fabs(v) < 1e7 && std::fabs(v) >= 1e-3)) return QString::number(v, 'g', 7);
-  QString t = QString::number(v, 'g', 3);
-  t.replace(QStringLiteral("e+0"), QStringLiteral("e"));
-  t.replace(QStringLiteral("e+"), QStringLiteral("e"));
-  t.replace(QStringLiteral("e-0"), QStringLiteral("e-"));
-  return t;
-}
-
 }  // namespace
+
+QStringList axis_labels(const std::vector<double>& ticks) {
+  // Plain numbers while every tick reads well so; otherwise every one in
+  // short exponent form ("1e8", "1.05e8"), never the two mixed on one axis.
+  bool plain = true;
+  for (double v : ticks)
+    if (v != 0 && (std::fabs(v) >= 1e7 || std::fabs(v) < 1e-3)) plain = false;
+  QStringList labels;
+  for (double v : ticks) {
+    if (plain || v == 0) {
+      labels << QString::number(v, 'g', 7);
+      continue;
+    }
+    // Mantissa to three digits, exponent without sign padding.
+    int e = static_cast<int>(std::floor(std::log10(std::fabs(v))));
+    double m = v / std::pow(10.0, e);
+    if (std::fabs(std::round(m * 100) / 100) >= 10) {
+      m /= 10;
+      ++e;
+    }
+    labels << QString::number(std::round(m * 100) / 100, 'g', 3) + 'e' + QString::number(e);
+  }
+  return labels;
+}
 
 GameChart::GameChart(QString title, QString y_unit, QWidget* parent)
     : QWidget(parent), m_title(std::move(title)), m_unit(std::move(y_unit)) {
@@ -132,26 +147,28 @@ void GameChart::paintEvent(QPaintEvent*) {
 
   // Value ticks: powers of ten under logarithmic plotting, fifths of the
   // range under linear plotting.
-  auto value_tick = [&](double v, const QString& label) {
-    const double y = y_of(v);
-    p.setPen(grid);
-    p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
-    p.setPen(Qt::black);
-    p.drawText(QRectF(0, y - fm.height() / 2.0, left - 4, fm.height()), Qt::AlignRight, label);
-  };
+  std::vector<double> at, values;  // where each tick stands, what it reads
   if (m_plot == Plot::Log) {
     const int k_low = static_cast<int>(std::ceil(m_low / std::log(10.0)));
     const int k_high = static_cast<int>(std::floor(m_high / std::log(10.0)));
     const int stride = std::max(1, (k_high - k_low) / 7 + 1);
     for (int k = k_low; k <= k_high; ++k) {
       if ((k - k_low) % stride) continue;
-      value_tick(k * std::log(10.0), value_text(std::pow(10.0, k)));
+      at.push_back(k * std::log(10.0));
+      values.push_back(std::pow(10.0, k));
     }
   } else {
-    for (int i = 0; i <= 5; ++i) {
-      const double v = m_low + span * i / 5.0;
-      value_tick(v, value_text(v));
-    }
+    for (int i = 0; i <= 5; ++i) at.push_back(m_low + span * i / 5.0);
+    values = at;
+  }
+  const QStringList labels = axis_labels(values);
+  for (size_t i = 0; i < at.size(); ++i) {
+    const double y = y_of(at[i]);
+    p.setPen(grid);
+    p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+    p.setPen(Qt::black);
+    p.drawText(QRectF(0, y - fm.height() / 2.0, left - 4, fm.height()), Qt::AlignRight,
+               labels[static_cast<int>(i)]);
   }
   p.setPen(Qt::black);
   p.setBrush(Qt::NoBrush);

@@ -3,10 +3,16 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <vector>
 
 namespace vmx::optimise {
+
+// The labels of one axis's ticks, all in one form: plain numbers ("0.01",
+// "1000000") while every tick reads well so, else all in short exponent form
+// ("1e-4", "1e8", "1.05e8"); zero is "0".
+QStringList axis_labels(const std::vector<double>& ticks);
 
 // One chart of the simulation game: several series of natural logarithms
 // (of money or of 100 × a price level), revealed turn by turn, drawn either

@@ -151,6 +151,13 @@ TEST_F(GroupingTest, ApplyingTheRules) {
   // Each amount over the sum of the absolute amounts (144800), in thousandths.
   EXPECT_EQ(s.rows[0], (std::array<int, 4>{413, 221, -55, 311}));
   EXPECT_NEAR(s.proportions[0][2], -0.055, 1e-12);
+
+  // An account with nothing in it (a new 我的帐户) says nothing and keeps row 0.
+  const auto row0 = s.rows[0];
+  f.dialogs.clear();
+  take_holdings(s, GroupHoldings{}, f.dialogs);
+  EXPECT_TRUE(f.dialogs.texts().empty());
+  EXPECT_EQ(s.rows[0], row0);
 }
 
 TEST_F(GroupingTest, OpeningTheOptimiserReadsTheDefaultFileAndTheHoldings) {

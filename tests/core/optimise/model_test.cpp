@@ -192,7 +192,7 @@ TEST(Normalise, RatiosRoundedToThousandthsAndShownTruncated) {
   s.rows[2] = {0, 0, 0, 0};
   const auto before = s.proportions[2];
   EXPECT_FALSE(normalise_row(s, 2, dialogs));
-  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{""});
+  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{kNothingToNormalise});
   EXPECT_EQ(s.proportions[2], before);
 }
 

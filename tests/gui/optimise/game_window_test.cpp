@@ -13,6 +13,7 @@
 
 #include "core/optimise/optimiser.h"
 #include "core/platform/scripted_dialogs.h"
+#include "gui/optimise/game_chart_widget.h"
 #include "support/checked_dialogs.h"
 
 using namespace vmx;
@@ -194,6 +195,22 @@ class GameWindowTest : public QObject {
     QCOMPARE(chart.shown_turns(), 1);
     chart.set_series({series({std::log(100.0), std::nan("")})});
     QVERIFY(!chart.show_through(1));
+  }
+
+  // One form of number on each axis, never "1000000" beside "1e8".
+  void axis_labels_keep_one_form() {
+    const struct {
+      std::vector<double> ticks;
+      QStringList labels;
+    } cases[] = {
+        {{0, 20, 40, 100}, {"0", "20", "40", "100"}},
+        {{0.01, 1, 100, 1e4, 1e6}, {"0.01", "1", "100", "10000", "1000000"}},
+        {{1e4, 1e6, 1e8}, {"1e4", "1e6", "1e8"}},
+        {{0, 2.5e7, 1.05e8}, {"0", "2.5e7", "1.05e8"}},
+        {{1e-4, 1, 1e3}, {"1e-4", "1e0", "1e3"}},
+        {{-1.6e9, 0, 9.999e7}, {"-1.6e9", "0", "1e8"}},
+    };
+    for (const auto& c : cases) QCOMPARE(optimise::axis_labels(c.ticks), c.labels);
   }
 
  private:

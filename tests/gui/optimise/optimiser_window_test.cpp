@@ -223,8 +223,8 @@ class OptimiserWindowTest : public QObject {
     QVERIFY(s.growth_bits > -100);
   }
 
-  // "归一化": amounts become proportions; a row of zeros says nothing but an
-  // empty message and stays. The player choice hides rows 2 and 3.
+  // "归一化": amounts become proportions; a row of zeros is refused with a
+  // message and stays. The player choice hides rows 2 and 3.
   void normalise_and_players() {
     open();
     const int amounts[] = {1, -3, 0, 6};
@@ -235,7 +235,7 @@ class OptimiserWindowTest : public QObject {
       QCOMPARE(spin(QStringLiteral("SpinEdit%1").arg(g + 5))->value(), expected[g]);
     for (int g = 0; g < 4; ++g) spin(QStringLiteral("SpinEdit%1").arg(g + 9))->setValue(0);
     child<QPushButton>(m_form, "Button3")->click();
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{""});
+    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{optimise::kNothingToNormalise});
     QCOMPARE(m_form->state().proportions[2][1], 0.334);
 
     m_form->show();
