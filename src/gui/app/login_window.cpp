@@ -176,7 +176,7 @@ void TForm1::log_in(const LoginState& state) {
   // through it, so that its totals show the run.
   ledger::TForm2* holdings = new ledger::TForm2(*ws, m_main);
   m_holdings = holdings;
-  holdings->set_refresh_main([main] { main->up_open(); });
+  holdings->set_refresh_main([main] { main->refresh_in_place(); });
   m_main->set_holdings_window(holdings);
   m_settings = new store::reference::TForm_set(
       *ws, [holdings] { holdings->up_calc(); }, [main] { main->up_open(); }, m_main);

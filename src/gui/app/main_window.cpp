@@ -227,6 +227,18 @@ void TForm7::up_open() {
   set_upper_titles();
 }
 
+void TForm7::refresh_in_place() {
+  store::Query& upper = m_views.upper();
+  store::Query& lower = m_views.lower();
+  const long up_at = upper.active() ? upper.position() : 0;
+  const long low_at = lower.active() ? lower.position() : 0;
+  up_open();
+  if (upper.active() && up_at > 0 && up_at < static_cast<long>(upper.count()))
+    upper.go_to_position(up_at);
+  if (lower.active() && low_at > 0 && low_at < static_cast<long>(lower.count()))
+    lower.go_to_position(low_at);
+}
+
 void TForm7::set_upper_titles() {
   const HoldingsViews::Listing listing = m_views.listing();
   if (listing == HoldingsViews::Listing::PendingOrders) {
@@ -237,10 +249,6 @@ void TForm7::set_upper_titles() {
   const auto titles = HoldingsViews::upper_titles(listing);
   m_upper_model->set_title(0, QString::fromStdString(titles[0]));
   m_upper_model->set_title(1, QString::fromStdString(titles[1]));
-  if (listing == HoldingsViews::Listing::ByCode) {
-    m_upper_model->set_alignment(3, Qt::AlignLeft);  // 成本价
-    m_upper_model->set_alignment(4, Qt::AlignLeft);  // 当前价
-  }
   fit_columns(m_upper_grid);
 }
 

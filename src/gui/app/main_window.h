@@ -64,6 +64,10 @@ class TForm7 : public QMainWindow {
   // the ledger changed. Throws the engine's errors.
   void up_open();
 
+  // up_open, then both lists back on the rows they stood on (by position):
+  // after another window valued or edited the ledger. Throws the engine's errors.
+  void refresh_in_place();
+
   // The radio group "显示选择" was clicked on item `index`: remembers the
   // summary's first two titles, then up_open. Errors end in the error box.
   void RadioGroup1Click(int index);

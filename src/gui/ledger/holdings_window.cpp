@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 #include "core/login/workspace.h"
@@ -28,70 +27,20 @@ namespace vmx::ledger {
 
 namespace {
 
-constexpr int kNumber = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr int kDate = Qt::AlignRight | Qt::AlignVCenter;
 
-// The grid's columns in their order; the user reads the numbers from the left
-// edge and the dates from the right, as the window always showed them.
+// The grid's columns in their order; numbers and dates stand at the right edge.
 std::vector<ui::TableModel::Column> columns() {
-  return {{"WTH", "委托号"},
-          {"QSDM", "券商码"},
-          {"QS", "券商"},
-          {"ZJZH", "资金帐号"},
-          {"GDDM", "股东代码"},
-          {"LX", "类型码"},
-          {"CODE", "代码"},
-          {"NAME", "名称"},
-          {"BS", "多/空", kNumber},
-          {"AMT", "数量", kNumber},
-          {"BIRATE", "货币比率", kNumber},
-          {"PRICE1", "价格1", kNumber},
-          {"DATE1", "日期1", kDate},
-          {"PRICE2", "价格2", kNumber},
-          {"DATE2", "日期2", kDate},
-          {"COST1", "价值1", kNumber},
-          {"COST2", "价值2", kNumber},
-          {"SXF", "手续费", kNumber},
-          {"YHS", "印花税", kNumber},
-          {"INCOME", "增值", kNumber},
-          {"INC", "增值率", kNumber},
-          {"PER", "投资比例", kNumber},
-          {"ZK_RATE", "折扣率", kNumber},
-          {"LXM", "类型名"},
+  return {{"WTH", "委托号"},         {"QSDM", "券商码"},     {"QS", "券商"},
+          {"ZJZH", "资金帐号"},      {"GDDM", "股东代码"},   {"LX", "类型码"},
+          {"CODE", "代码"},          {"NAME", "名称"},       {"BS", "多/空"},
+          {"AMT", "数量"},           {"BIRATE", "货币比率"}, {"PRICE1", "价格1"},
+          {"DATE1", "日期1", kDate}, {"PRICE2", "价格2"},    {"DATE2", "日期2", kDate},
+          {"COST1", "价值1"},        {"COST2", "价值2"},     {"SXF", "手续费"},
+          {"YHS", "印花税"},         {"INCOME", "增值"},     {"INC", "增值率"},
+          {"PER", "投资比例"},       {"ZK_RATE", "折扣率"},  {"LXM", "类型名"},
           {"NOTE", "注释"}};
 }
-
-// The grid's editor stands open in the current cell. Moving the cell closes
-// it, and writing back a text nobody changed would start an edit of the row it
-// stood on and move the ledger back there (after a view switch or a locate,
-// say): only a changed text is written. Ctrl+Delete in the open editor is the
-// grid's row delete, with its question, not the editor's word delete.
-class EditorDelegate : public QStyledItemDelegate {
- public:
-  explicit EditorDelegate(ui::DbGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
-
-  void setModelData(QWidget* editor, QAbstractItemModel* model,
-                    const QModelIndex& index) const override {
-    const QVariant typed = editor->metaObject()->userProperty().read(editor);
-    if (typed.toString() == index.data(Qt::EditRole).toString()) return;
-    QStyledItemDelegate::setModelData(editor, model, index);
-  }
-
- protected:
-  bool eventFilter(QObject* object, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) {
-      const auto* key = static_cast<QKeyEvent*>(event);
-      if (key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ControlModifier)) {
-        m_grid->delete_current();
-        return true;
-      }
-    }
-    return QStyledItemDelegate::eventFilter(object, event);
-  }
-
- private:
-  ui::DbGrid* m_grid;
-};
 
 }  // namespace
 
@@ -127,7 +76,6 @@ void TForm2::build() {
   m_grid->set_columns(columns());
   // The editor stands open in the current cell, as in a spreadsheet: moving
   // to a cell opens it, typing goes straight in.
-  m_grid->setItemDelegate(new EditorDelegate(m_grid));
   m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
   m_grid->horizontalHeader()->setStretchLastSection(false);
   box_layout->addWidget(m_grid);
@@ -298,7 +246,8 @@ void TForm2::manual_prices() {
 void TForm2::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (event->spontaneous()) return;
-  up_calc();
+  // The main window's lists show what this run has just written.
+  if (up_calc() && m_refresh_main) guarded(m_refresh_main);
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

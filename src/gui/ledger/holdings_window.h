@@ -45,7 +45,8 @@ class TForm2 : public QWidget {
   explicit TForm2(app::Workspace& workspace, QWidget* parent = nullptr);
   ~TForm2() override;
 
-  // What closing the window refreshes (the main window's up_open).
+  // What showing (after its valuation) and closing the window refresh (the
+  // main window's up_open).
   void set_refresh_main(Callback refresh) { m_refresh_main = std::move(refresh); }
   // The settings window "手工改价" opens; not owned, may be null.
   void set_settings_window(store::reference::TForm_set* settings) { m_settings = settings; }

@@ -25,6 +25,7 @@
 #include "core/ledger/valuation.h"
 #include "core/login/workspace.h"
 #include "core/platform/error_boundary.h"
+#include "core/store/display.h"
 #include "core/store/value.h"
 #include "gui/market/security_list_window.h"
 #include "gui/widgets/wait_cursor.h"
@@ -484,7 +485,8 @@ void TForm_chuli::for_gddm() {
   }
   store::reference::Lookups& lookups = m_ws.lookups();
   m_bi_label->setText(q(lookups.zjzh_to_bi(qsdm, zjzh)).toUpper());
-  m_rate_label->setText(q(store::format_number(lookups.zjzh_to_birate(qsdm, zjzh))));
+  m_rate_label->setText(
+      q(store::shown_number(lookups.zjzh_to_birate(qsdm, zjzh), store::Shown::Rate)));
 }
 
 // ---- the operations ----

@@ -4,15 +4,43 @@
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 namespace vmx::ui {
+
+namespace {
+
+// Ctrl+Delete inside an open editor is the grid's row delete, with its
+// question, not the editor's word delete.
+class GridDelegate : public QStyledItemDelegate {
+ public:
+  explicit GridDelegate(DbGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ControlModifier)) {
+        m_grid->delete_current();
+        return true;
+      }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+  }
+
+ private:
+  DbGrid* m_grid;
+};
+
+}  // namespace
 
 DbGrid::DbGrid(store::Cursor& cursor, platform::Dialogs& dialogs, QWidget* parent)
     : QTableView(parent), m_cursor(cursor), m_dialogs(dialogs) {
   m_model = new TableModel(cursor, this);
   m_model->set_editable(true);
   setModel(m_model);
+  setItemDelegate(new GridDelegate(this));
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -42,7 +70,12 @@ void DbGrid::set_read_only(bool on) {
 }
 
 void DbGrid::report() {
-  if (!m_model->last_error().isEmpty()) m_dialogs.warn(m_model->last_error().toStdString());
+  if (m_model->last_error().isEmpty() || m_reporting) return;
+  // The box takes the focus from the open editor, which would hand in the
+  // same text once more: one box for one mistake.
+  m_reporting = true;
+  m_dialogs.warn(m_model->last_error().toStdString());
+  m_reporting = false;
 }
 
 bool DbGrid::post() {
@@ -140,6 +173,7 @@ void DbGrid::follow_cursor(int row) {
 }
 
 void DbGrid::commitData(QWidget* editor) {
+  if (m_reporting) return;
   m_model->clear_error();
   QTableView::commitData(editor);
   if (!m_model->last_error().isEmpty()) {

@@ -13,8 +13,8 @@ namespace vmx::ui {
 // engine's grids did: typing changes the current row's edit buffer; the row
 // is posted when the current row changes, when the grid loses focus and when
 // the window calls post() on closing; Escape drops the unposted change;
-// moving down from the last row starts a new empty row; Ctrl+Delete deletes
-// the current row after a Yes/No question. The grid's current row is the
+// moving down from the last row starts a new empty row; Ctrl+Delete (also in
+// an open editor) deletes the current row after a Yes/No question. The grid's current row is the
 // cursor's current row, both ways. A value that does not convert, or a row
 // the table refuses, is reported through Dialogs and the editor stays open.
 class DbGrid : public QTableView {
@@ -56,6 +56,7 @@ class DbGrid : public QTableView {
   TableModel* m_model = nullptr;
   bool m_syncing = false;
   bool m_keep_editor = false;
+  bool m_reporting = false;  // a box about a refused value is open
 };
 
 }  // namespace vmx::ui

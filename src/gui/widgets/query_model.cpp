@@ -3,6 +3,8 @@
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
 
+#include "core/store/display.h"
+
 namespace vmx::ui {
 
 QueryModel::QueryModel(store::Query& query, QObject* parent)
@@ -64,10 +66,8 @@ QVariant QueryModel::data(const QModelIndex& index, int role) const {
     return QVariant::fromValue((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
   }
   if (role != Qt::DisplayRole) return {};
-  // Fifteen significant digits, as the old grids showed a float: an average
-  // like 99.81996000000001 reads 99.81996.
-  if (v.kind() == store::Value::Kind::Number) return QString::number(v.as_number(), 'g', 15);
-  return QString::fromStdString(v.as_string());
+  return QString::fromStdString(
+      store::shown_value(v, m_query.columns()[static_cast<size_t>(index.column())]));
 }
 
 QVariant QueryModel::headerData(int section, Qt::Orientation o, int role) const {

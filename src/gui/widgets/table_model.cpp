@@ -4,7 +4,9 @@
 #include <cmath>
 #include <optional>
 
+#include "core/store/display.h"
 #include "core/store/error.h"
+#include "core/store/typed_text.h"
 
 namespace vmx::ui {
 
@@ -88,8 +90,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
   }
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
   const store::Value v = cell(index.row(), field);
-  if (v.kind() == store::Value::Kind::Boolean) return v.as_bool() ? "True" : "False";
-  return QString::fromStdString(v.as_string());
+  if (role == Qt::EditRole) return QString::fromStdString(store::edited_value(v));
+  return QString::fromStdString(store::shown_value(v, cursor.schema().fields[field].name));
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation o, int role) const {
@@ -162,17 +164,17 @@ std::optional<store::Value> convert(const QString& typed, store::FieldType type,
   using store::Value;
   const QString t = type == FieldType::Character ? typed : typed.trimmed();
   if (t.isEmpty()) return Value::null();
-  const std::string shown = "“" + t.toStdString() + "”";
+  const std::string shown = t.toStdString();
   if (store::is_numeric(type)) {
     bool ok = false;
     const double d = t.toDouble(&ok);
     if (!ok || !std::isfinite(d)) {
-      why = shown + "不是有效的数值";
+      why = store::not_a_number(shown);
       return std::nullopt;
     }
     if (type == FieldType::Short || type == FieldType::Long) {
       if (d != std::floor(d)) {
-        why = shown + "不是有效的整数";
+        why = store::not_a_whole_number(shown);
         return std::nullopt;
       }
       return Value::integer(static_cast<int64_t>(d));
@@ -182,7 +184,7 @@ std::optional<store::Value> convert(const QString& typed, store::FieldType type,
   if (type == FieldType::Date) {
     const auto d = Date::parse(t.toStdString());
     if (!d) {
-      why = shown + "不是有效的日期 (年-月-日)";
+      why = store::not_a_date(shown);
       return std::nullopt;
     }
     return Value::date(*d);
@@ -193,7 +195,7 @@ std::optional<store::Value> convert(const QString& typed, store::FieldType type,
       return Value::boolean(true);
     if (u == "FALSE" || u == "F" || u == "N" || u == "NO" || u == "0" || t == "否")
       return Value::boolean(false);
-    why = shown + "不是有效的逻辑值 (True/False)";
+    why = "“" + shown + "”不是有效的逻辑值 (是/否)";
     return std::nullopt;
   }
   return Value::text(t.toStdString());

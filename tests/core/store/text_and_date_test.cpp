@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/platform/date.h"
+#include "core/store/display.h"
 #include "core/store/error.h"
 #include "core/store/filter.h"
 #include "core/store/gbk.h"
@@ -93,4 +94,36 @@ TEST(Filter, WildcardStandsForAnyRun) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(wildcard_match(c.pattern, c.text), c.match) << c.pattern << " ~ " << c.text;
+}
+
+// Numbers on screen: money to two decimals, prices to at most four, quantities
+// whole unless they have a fraction, logical values 是/否; single-precision
+// noise never shows.
+TEST(Display, NumbersAsABookkeeperReadsThem) {
+  const struct {
+    Value value;
+    const char* name;
+    const char* shown;
+  } cases[] = {
+      {Value::number(1530.6400005), "COST2", "1530.64"},
+      {Value::number(static_cast<float>(1530.64)), "市值", "1530.64"},
+      {Value::number(1500), "sxf", "1500.00"},
+      {Value::number(-0.0001), "成本", "0.00"},
+      {Value::number(1e11 + 0.25), "COST1", "100000000000.25"},
+      {Value::number(static_cast<float>(10.5)), "PRICE2", "10.5"},
+      {Value::number(12.34567), "当前价", "12.3457"},
+      {Value::number(static_cast<float>(1000)), "AMT", "1000"},
+      {Value::number(764332.9399), "数量", "764332.94"},
+      {Value::number(static_cast<float>(0.1209)), "BIRATE", "0.1209"},
+      {Value::number(static_cast<float>(0.0045)), "Yhs_rate", "0.0045"},
+      {Value::number(2.0 / 3), "anything", "0.6667"},
+      {Value::integer(42), "Num", "42"},
+      {Value::boolean(true), "Oversell", "是"},
+      {Value::boolean(false), "NOW", "否"},
+      {Value::text("600000"), "CODE", "600000"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(shown_value(c.value, c.name), c.shown) << c.name;
+  // The editor opens on every stored digit.
+  EXPECT_EQ(edited_value(Value::number(1530.6400005)), "1530.6400005");
+  EXPECT_EQ(edited_value(Value::boolean(true)), "是");
 }

@@ -99,12 +99,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(title(up, 0), QStringLiteral("代码"));
     QCOMPARE(title(up, 1), QStringLiteral("名称"));
     QCOMPARE(title(up, 3), QStringLiteral("成本价"));
-    QCOMPARE(up->data(up->index(0, 3), Qt::TextAlignmentRole).value<Qt::Alignment>() &
-                 Qt::AlignHorizontal_Mask,
-             Qt::AlignLeft);
-    QCOMPARE(up->data(up->index(0, 2), Qt::TextAlignmentRole).value<Qt::Alignment>() &
-                 Qt::AlignHorizontal_Mask,
-             Qt::AlignRight);
+    for (int c : {2, 3, 4, 5, 6})  // 数量, 成本价, 当前价, 成本, 市值: numbers at the right edge
+      QCOMPARE(up->data(up->index(0, c), Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                   Qt::AlignHorizontal_Mask,
+               Qt::AlignRight);
     QCOMPARE(title(low, 0), QStringLiteral("委托号"));
     QCOMPARE(low->columnCount(), 16);
     // The detail list follows the row chosen in the summary grid.

@@ -74,7 +74,7 @@ class HoldingsWindowTest : public QObject {
       return Qt::Alignment(m->data(m->index(0, column), Qt::TextAlignmentRole).toInt()) &
              Qt::AlignHorizontal_Mask;
     };
-    QCOMPARE(align(9), Qt::AlignLeft);    // 数量
+    QCOMPARE(align(9), Qt::AlignRight);   // 数量
     QCOMPARE(align(12), Qt::AlignRight);  // 日期1
     QCOMPARE(align(6), Qt::AlignLeft);    // 代码
     // Totals of the demo's last run, before any run in this login.
@@ -99,6 +99,17 @@ class HoldingsWindowTest : public QObject {
     const std::string code = detail.get_string("代码");
     const double amt = detail.get_double("数量");
     const std::string zjzh = detail.get_string("资金帐号");
+    // A new price behind the lists' back: the valuation the window runs on
+    // showing must reach the main window's lists at once.
+    {
+      store::Cursor& c = m_login->workspace()->ledger().cursor();
+      QVERIFY(c.locate("qsdm;zjzh;gddm;code;amt",
+                       {detail.value("券商代码"), detail.value("资金帐号"),
+                        detail.value("股东代码"), detail.value("代码"), detail.value("数量")}));
+      c.edit();
+      c.set_double("PRICE2", c.get_double("PRICE2") * 1.5 + 1);
+      c.post();
+    }
 
     QPushButton* edit = main->button(QStringLiteral("持仓编辑"));
     QVERIFY(edit);
@@ -113,6 +124,17 @@ class HoldingsWindowTest : public QObject {
     // ... and the grid stands there too, after the valuation the show ran.
     QCOMPARE(w->grid()->currentIndex().row(), int(c.position()));
     QVERIFY(w->market_label()->text().startsWith(QStringLiteral("市值=")));
+    bool listed = false;
+    for (size_t r = 0; r < detail.count(); ++r) {
+      detail.go_to_position(static_cast<long>(r));
+      if (detail.get_string("代码") != code || detail.get_string("资金帐号") != zjzh ||
+          detail.get_double("数量") != amt)
+        continue;
+      QCOMPARE(detail.get_double("价格2"), c.get_double("PRICE2"));
+      QCOMPARE(detail.get_double("增值率"), c.get_double("INC"));
+      listed = true;
+    }
+    QVERIFY(listed);
   }
 
   void view_choice_switches_rows_caption_and_buttons() {

@@ -1,9 +1,14 @@
 #include "gui/widgets/table_model.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
+#include "core/platform/scripted_dialogs.h"
+#include "gui/widgets/db_grid.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -88,6 +93,70 @@ class TableModelTest : public QObject {
   // Edits go into the cursor's buffer and reach the table only when posted;
   // a text that does not convert is refused with a reason; a new row shows
   // at the bottom until posted; read-only models refuse edits.
+  // Numbers read as a bookkeeper reads them, at the right edge; the editor
+  // opens on the stored value; logical cells say 是/否.
+  void shows_numbers_rounded_and_edits_them_whole() {
+    Schema s;
+    s.fields = {{"COST2", FieldType::Numeric, 20, 7},
+                {"PRICE2", FieldType::Numeric, 15, 4},
+                {"AMT", FieldType::Numeric, 19, 4},
+                {"NOW", FieldType::Logical, 1, 0}};
+    auto f = create_table_file(*m_dir / "shown.DBF", s);
+    std::vector<uint8_t> buf(f->record_size());
+    f->blank_record(buf.data());
+    f->set(buf.data(), 0, Value::number(1530.6400005));
+    f->set(buf.data(), 1, Value::number(10.5));
+    f->set(buf.data(), 2, Value::number(764332.9399));
+    f->set(buf.data(), 3, Value::boolean(true));
+    f->insert(buf.data());
+    f.reset();
+    Cursor c(*m_session, "ubx", "shown.DBF");
+    c.open();
+    ui::TableModel model(c);
+    const QStringList shown = {"1530.64", "10.5", "764332.94", "是"};
+    const QStringList edited = {"1530.6400005", "10.5", "764332.9399", "是"};
+    for (int col = 0; col < 4; ++col) {
+      QCOMPARE(model.data(model.index(0, col)).toString(), shown[col]);
+      QCOMPARE(model.data(model.index(0, col), Qt::EditRole).toString(), edited[col]);
+    }
+    for (int col = 0; col < 3; ++col)
+      QCOMPARE(
+          model.data(model.index(0, col), Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
+          int(Qt::AlignRight));
+  }
+
+  // A value that does not convert is reported once, although the box takes
+  // the focus from the open editor (which hands its text in again).
+  void refused_value_is_reported_once() {
+    struct FocusTakingDialogs : platform::ScriptedDialogs {
+      QWidget* taker = nullptr;
+      void warn(const std::string& text) override {
+        platform::ScriptedDialogs::warn(text);
+        taker->setFocus();
+        QApplication::processEvents();
+      }
+    } dialogs;
+    Cursor c(*m_session, "ubx", "allstocks.dbf");
+    c.open();
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* grid = new ui::DbGrid(c, dialogs, &window);
+    auto* other = new QLineEdit(&window);
+    layout->addWidget(grid);
+    layout->addWidget(other);
+    dialogs.taker = other;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 2));
+    grid->edit(grid->currentIndex());
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    editor->setText("abc");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(dialogs.texts(), std::vector<std::string>{"“abc”不是有效的数值"});
+  }
+
   void edits_through_the_buffer() {
     Cursor grid(*m_session, "ubx", "allstocks.dbf");
     grid.set_index_fields("CODE");
