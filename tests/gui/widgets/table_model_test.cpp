@@ -14,6 +14,20 @@
 using namespace vmx;
 using namespace vmx::store;
 
+namespace {
+
+// A box takes the focus while it is open.
+struct FocusTakingDialogs : platform::ScriptedDialogs {
+  QWidget* taker = nullptr;
+  void warn(const std::string& text) override {
+    platform::ScriptedDialogs::warn(text);
+    taker->setFocus();
+    QApplication::processEvents();
+  }
+};
+
+}  // namespace
+
 // The grid model must follow changes made through any cursor on the same
 // file, stay quiet while a loop has the controls disabled, and survive the
 // cursor being closed by an alias re-binding.
@@ -128,14 +142,7 @@ class TableModelTest : public QObject {
   // A value that does not convert is reported once, although the box takes
   // the focus from the open editor (which hands its text in again).
   void refused_value_is_reported_once() {
-    struct FocusTakingDialogs : platform::ScriptedDialogs {
-      QWidget* taker = nullptr;
-      void warn(const std::string& text) override {
-        platform::ScriptedDialogs::warn(text);
-        taker->setFocus();
-        QApplication::processEvents();
-      }
-    } dialogs;
+    FocusTakingDialogs dialogs;
     Cursor c(*m_session, "ubx", "allstocks.dbf");
     c.open();
     QWidget window;
@@ -150,10 +157,14 @@ class TableModelTest : public QObject {
     grid->setFocus();
     grid->setCurrentIndex(grid->model()->index(0, 2));
     grid->edit(grid->currentIndex());
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : grid->findChildren<QLineEdit*>())
+      if (e->isVisible()) editor = e;
     QVERIFY(editor);
+    editor->setFocus();
     editor->setText("abc");
     QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();  // the editor hands its text in queued
     QCOMPARE(dialogs.texts(), std::vector<std::string>{"“abc”不是有效的数值"});
   }
 
