@@ -574,6 +574,7 @@ TEST_F(QueryTest, DateColumnsComeBackAsDatesAndBlanksAsNull) {
 }
 
 TEST_F(QueryTest, DetailFollowsItsMasterRow) {
+  int resets = 0;  // before the queries: closing them at the end still reports to it
   Query upper(session, "ubx");
   upper.set_text(
       lines({"SELECT DISTINCT  CODE, NAME, SUM(AMT) as 数量", "from \"tr2.dbf\"",
@@ -589,7 +590,6 @@ TEST_F(QueryTest, DetailFollowsItsMasterRow) {
   upper.open();
   ASSERT_EQ(lower.count(), 2u);  // 000001: R4 and R10
   EXPECT_EQ(lower.get_string("代码"), "000001");
-  int resets = 0;
   lower.observe([&](Query::Event e) { resets += e == Query::Event::Reset; });
   upper.next();  // 000002
   EXPECT_EQ(resets, 1);
