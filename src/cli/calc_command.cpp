@@ -6,6 +6,7 @@
 
 #include "cli/account_login.h"
 #include "cli/commands.h"
+#include "cli/today_option.h"
 #include "core/ledger/valuation.h"
 #include "core/login/account_list.h"
 #include "core/login/workspace.h"
@@ -21,7 +22,7 @@ namespace vmx::cli {
 namespace {
 
 const char* const kCalcUsage =
-    "usage: valmorix-cli calc PROGRAM_DIR ACCOUNT_NAME [--answer yes|no]\n";
+    "usage: valmorix-cli calc PROGRAM_DIR ACCOUNT_NAME [--answer yes|no] [--today YYYY-MM-DD]\n";
 
 int usage(const std::string& problem) {
   std::fprintf(stderr, "calc: %s\n%s", problem.c_str(), kCalcUsage);
@@ -33,8 +34,12 @@ int usage(const std::string& problem) {
 int cmd_calc(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   bool answer = false;
+  TodayOption today;
+  std::string problem;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--answer") {
+    if (today.take(args, i, problem)) {
+      if (!problem.empty()) return usage(problem);
+    } else if (args[i] == "--answer") {
       if (i + 1 >= args.size()) return usage("--answer needs yes or no");
       const std::string& a = args[++i];
       if (a != "yes" && a != "no") return usage("--answer needs yes or no, not '" + a + "'");
@@ -66,8 +71,8 @@ int cmd_calc(const std::vector<std::string>& args) {
   std::unique_ptr<app::Workspace> workspace;
   try {
     app::LoginState login = login_without_password(session, dir, positional[1]);
-    workspace = std::make_unique<app::Workspace>(session, dialogs, platform::system_clock(), help,
-                                                 std::move(login));
+    workspace =
+        std::make_unique<app::Workspace>(session, dialogs, today.clock(), help, std::move(login));
   } catch (const store::Error& e) {
     std::fprintf(stderr, "calc: %s\n", e.what());
     return kUsageError;

@@ -26,6 +26,9 @@ int cmd_report(const std::vector<std::string>& args);
 int cmd_optimise(const std::vector<std::string>& args);
 // The fund's batch operations (recompute, value, match, invest, transfer, fees).
 int cmd_fund(const std::vector<std::string>& args);
+// Updates prices, holdings prices or the code list from the current quote
+// source, printing every message.
+int cmd_prices(const std::vector<std::string>& args);
 
 // A value as CSV prints it: dates yyyy-mm-dd, logicals true/false, numbers in
 // their shortest exact form, blanks empty.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/today_option.h"
 #include "core/install/installation.h"
 #include "core/store/error.h"
 
@@ -12,13 +13,22 @@ namespace vmx::cli {
 int cmd_init(const std::vector<std::string>& args) {
   std::string dir;
   bool demo = false;
-  for (const auto& a : args) {
+  TodayOption today;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string problem;
+    if (today.take(args, i, problem)) {
+      if (problem.empty()) continue;
+      std::fprintf(stderr, "valmorix-cli init: %s\n", problem.c_str());
+      return kUsageError;
+    }
     if (a == "--demo") {
       demo = true;
     } else if (!a.empty() && a[0] == '-') {
-      std::fprintf(
-          stderr, "valmorix-cli init: unknown option '%s'\nusage: valmorix-cli init DIR [--demo]\n",
-          a.c_str());
+      std::fprintf(stderr,
+                   "valmorix-cli init: unknown option '%s'\nusage: valmorix-cli init DIR [--demo] "
+                   "[--today YYYY-MM-DD]\n",
+                   a.c_str());
       return kUsageError;
     } else if (dir.empty()) {
       dir = a;
@@ -29,12 +39,14 @@ int cmd_init(const std::vector<std::string>& args) {
     }
   }
   if (dir.empty()) {
-    std::fputs("valmorix-cli init: no directory given\nusage: valmorix-cli init DIR [--demo]\n",
-               stderr);
+    std::fputs(
+        "valmorix-cli init: no directory given\nusage: valmorix-cli init DIR [--demo] [--today "
+        "YYYY-MM-DD]\n",
+        stderr);
     return kUsageError;
   }
   try {
-    store::init_installation(dir, demo);
+    store::init_installation(dir, demo, today.today());
   } catch (const store::Error& e) {
     std::fprintf(stderr, "valmorix-cli init: %s\n", e.what());
     return kStopped;

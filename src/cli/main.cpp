@@ -10,14 +10,17 @@ namespace {
 
 const char* const kUsage =
     "usage:\n"
-    "  valmorix-cli init DIR [--demo]\n"
+    "  valmorix-cli init DIR [--demo] [--today YYYY-MM-DD]\n"
     "  valmorix-cli dump FILE [--index TAG | --order 'F1;F2'] [--format csv|json]\n"
     "  valmorix-cli query DIR 'SQL' [--param NAME=VALUE]...\n"
-    "  valmorix-cli calc PROGRAM_DIR ACCOUNT_NAME [--answer yes|no]\n"
+    "  valmorix-cli calc PROGRAM_DIR ACCOUNT_NAME [--answer yes|no] [--today YYYY-MM-DD]\n"
     "  valmorix-cli optimise FILE.prd [--current P0,P1,P2,P3]\n"
-    "  valmorix-cli report holdings|closed PROGRAM_DIR ACCOUNT_NAME [--pdf FILE]\n"
+    "  valmorix-cli report holdings|closed PROGRAM_DIR ACCOUNT_NAME [--pdf FILE] [--today "
+    "YYYY-MM-DD]\n"
     "  valmorix-cli fund recompute|value|match|invest|transfer|fees PROGRAM_DIR ACCOUNT_NAME "
-    "[--answer yes|no] [--today YYYY-MM-DD] [options]\n";
+    "[--answer yes|no] [--today YYYY-MM-DD] [options]\n"
+    "  valmorix-cli prices all|mine|codes PROGRAM_DIR ACCOUNT_NAME [--source HQCODE] [--path DIR]\n"
+    "                     [--answer yes|no] [--today YYYY-MM-DD]\n";
 
 }  // namespace
 
@@ -38,6 +41,7 @@ int dispatch(int argc, char** argv) {
     if (command == "report") return vmx::cli::cmd_report(args);
     if (command == "optimise") return vmx::cli::cmd_optimise(args);
     if (command == "fund") return vmx::cli::cmd_fund(args);
+    if (command == "prices") return vmx::cli::cmd_prices(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);
       return vmx::cli::kOk;

@@ -6,6 +6,7 @@
 
 #include "cli/account_login.h"
 #include "cli/commands.h"
+#include "cli/today_option.h"
 #include "core/ledger/report/holdings_report.h"
 #include "core/login/account_list.h"
 #include "core/login/workspace.h"
@@ -25,7 +26,8 @@ namespace vmx::cli {
 namespace {
 
 const char* const kReportUsage =
-    "usage: valmorix-cli report holdings|closed PROGRAM_DIR ACCOUNT_NAME [--pdf FILE]\n";
+    "usage: valmorix-cli report holdings|closed PROGRAM_DIR ACCOUNT_NAME [--pdf FILE] [--today "
+    "YYYY-MM-DD]\n";
 
 int usage(const std::string& problem) {
   std::fprintf(stderr, "report: %s\n%s", problem.c_str(), kReportUsage);
@@ -37,8 +39,12 @@ int usage(const std::string& problem) {
 int cmd_report(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   std::filesystem::path pdf;
+  TodayOption today;
+  std::string problem;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--pdf") {
+    if (today.take(args, i, problem)) {
+      if (!problem.empty()) return usage(problem);
+    } else if (args[i] == "--pdf") {
       if (i + 1 >= args.size() || args[i + 1].empty()) return usage("--pdf needs a file name");
       pdf = args[++i];
     } else if (args[i].starts_with("--")) {
@@ -74,7 +80,7 @@ int cmd_report(const std::vector<std::string>& args) {
   platform::ScriptedPrinter printer;
   try {
     app::LoginState login = login_without_password(session, dir, positional[2]);
-    app::Workspace workspace(session, dialogs, platform::system_clock(), help, std::move(login));
+    app::Workspace workspace(session, dialogs, today.clock(), help, std::move(login));
     ledger::Ledger& ledger = workspace.ledger();
     if (kind == "holdings") {
       ledger.set_view(ledger::Ledger::View::Holdings);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/install/sample_quotes.h"
 #include "core/install/seed_data.h"
 #include "core/store/error.h"
 
@@ -349,72 +350,6 @@ void write_security_lists(const std::filesystem::path& dir, bool demo, Date toda
       }
 }
 
-void write_quote_sources(const std::filesystem::path& dir) {
-  // The built-in layouts need only path, record length and price encoding;
-  // "jgong" shows a source described by parameters. The directories are where
-  // such programs are usually mounted and are changed in the quote window.
-  RowWriter w(dir, spec("hq_path.DBF"));
-  w.add({{"HQCODE", txt("dbf")},
-         {"HQNAME", txt("交易所库")},
-         {"PATH", txt("/mnt/hq/dbf")},
-         {"NOTE", txt("深沪交易所dbf行情库")},
-         {"NOW", flag(false)}});
-  w.add({{"HQCODE", txt("hjin")},
-         {"HQNAME", txt("汇金")},
-         {"PATH", txt("/mnt/hq/hjin")},
-         {"NOTE", txt("汇金日线,单精度收盘价")},
-         {"NOW", flag(true)},
-         {"LENGTH", num(32)},
-         {"TYPE", txt("0")}});
-  w.add({{"HQCODE", txt("ml30")},
-         {"HQNAME", txt("钱龙")},
-         {"PATH", txt("/mnt/hq/ml30")},
-         {"NOTE", txt("钱龙日线,价格千分之一")},
-         {"NOW", flag(false)},
-         {"LENGTH", num(40)},
-         {"TYPE", txt("3")}});
-  w.add({{"HQCODE", txt("slon")},
-         {"HQNAME", txt("胜龙")},
-         {"PATH", txt("/mnt/hq/slon")},
-         {"NOTE", txt("胜龙日线,价格取反码")},
-         {"NOW", flag(false)},
-         {"LENGTH", num(32)},
-         {"TYPE", txt("1")}});
-  w.add({{"HQCODE", txt("eye98")},
-         {"HQNAME", txt("慧眼")},
-         {"PATH", txt("/mnt/hq/eye98")},
-         {"NOTE", txt("慧眼日线,价格百分之一")},
-         {"NOW", flag(false)},
-         {"LENGTH", num(32)},
-         {"TYPE", txt("2")}});
-  w.add({{"HQCODE", txt("jgong")},
-         {"HQNAME", txt("建功")},
-         {"PATH", txt("/mnt/hq/jgong")},
-         {"SHSUBPATH", txt("\\day\\sh")},
-         {"SZSUBPATH", txt("\\day\\sz")},
-         {"NOTE", txt("参数定义格式示例")},
-         {"NOW", flag(false)},
-         {"SZHEAD", txt("sz")},
-         {"SHHEAD", txt("sh")},
-         {"TAIL", txt("day")},
-         {"LENGTH", num(32)},
-         {"TYPE", txt("2")},
-         {"SZSUBTAB", txt("\\cfg")},
-         {"SZC1", num(1)},
-         {"SZCLEN", num(6)},
-         {"SZN1", num(7)},
-         {"SZNLEN", num(8)},
-         {"SZLEN", num(20)},
-         {"SHSUBTAB", txt("\\cfg")},
-         {"SHC1", num(1)},
-         {"SHCLEN", num(6)},
-         {"SHN1", num(7)},
-         {"SHNLEN", num(8)},
-         {"SHLEN", num(20)},
-         {"SZCODEFILE", txt("sz.cod")},
-         {"SHCODEFILE", txt("sh.cod")}});
-}
-
 void write_order_programs(const std::filesystem::path& dir) {
   RowWriter w(dir, spec("wt_path.DB"));
   w.add({{"Path", txt("/opt/qlwt/")},
@@ -453,7 +388,7 @@ void write_program_tables(const std::filesystem::path& dir, bool demo, Date toda
   write_brokers(dir);
   write_currencies(dir);
   write_security_lists(dir, demo, today);
-  write_quote_sources(dir);
+  write_quote_sources(dir, demo, today);
   write_order_programs(dir);
   write_investment_types(dir);
   write_chart_settings(dir, demo, today);

@@ -176,8 +176,10 @@ std::vector<TableSpec> build() {
       {alpha("Path", 25), alpha("Name", 15), alpha("Wtrj", 10), plogical("Now")}, 1, {},
       "paths and names of outside order programs");
 
+  // PATH widened from 15: directories on this system are longer, and a cut
+  // path would point somewhere else.
   add("hq_path.DBF", P, DBF,
-      {chr("HQCODE", 8), chr("HQNAME", 10), chr("PATH", 15), chr("SHSUBPATH", 20),
+      {chr("HQCODE", 8), chr("HQNAME", 10), chr("PATH", 120), chr("SHSUBPATH", 20),
        chr("SZSUBPATH", 20), chr("NOTE", 25), lgc("NOW"), chr("SZHEAD", 3), chr("SHHEAD", 3),
        chr("TAIL", 3), num("LENGTH", 5, 0),  // width chosen: 5, a record length in bytes
        chr("TYPE", 1), chr("SZSUBTAB", 25),
