@@ -26,6 +26,7 @@
 #include "core/reference/reference_ops.h"
 #include "gui/ledger/holdings_window.h"
 #include "gui/ledger/trading_window.h"
+#include "gui/market/price_window.h"
 #include "gui/optimise/optimiser_window.h"
 #include "gui/reference/settings_window.h"
 #include "gui/widgets/query_model.h"
@@ -155,6 +156,9 @@ QWidget* TForm7::build_controls() {
   button(QStringLiteral("委托记录处理"), 1, 0, [this] {
     hand_over_order();
   })->setToolTip(QStringLiteral("手工记录交易记录,并自动结算资金"));
+  button(QStringLiteral("更新价格"), 1, 1, [this] {
+    open_price_window();
+  })->setToolTip(QStringLiteral("可读取行情软件K线数据,要先设置路径"));
   button(QStringLiteral("持仓编辑"), 3, 1, [this] {
     edit_holdings();
   })->setToolTip(QStringLiteral("手工建立或修改股票和现金余额文件"));
@@ -198,6 +202,8 @@ void TForm7::build_menus() {
   QMenu* settings = menuBar()->addMenu(QStringLiteral("设置和更新"));
   add(settings, QStringLiteral("设置证券类型和代码等"), QKeySequence(Qt::Key_F5),
       [this] { show_settings(); });
+  add(settings, QStringLiteral("设置行情数据路径并更新价格"), QKeySequence(Qt::Key_F7),
+      [this] { open_price_window(); });
   add(settings, QStringLiteral("根据下载价格文件更新"), QKeySequence(Qt::Key_F8),
       [this] { update_prices(); });
 
@@ -364,6 +370,11 @@ void TForm7::show_order(const std::string& code, const std::string& qsdm, const 
       return;
     }
   }
+}
+
+void TForm7::open_price_window() {
+  market::show_price_window(
+      m_ws, [this] { reopen(); }, this);
 }
 
 void TForm7::update_prices() {

@@ -92,6 +92,8 @@ class TForm7 : public QMainWindow {
   // Throws the engine's errors.
   void show_order(const std::string& code, const std::string& qsdm, const std::string& zjzh,
                   const std::string& wth);
+  // "更新价格" and F7: the quote import window, shown without blocking.
+  void open_price_window();
   // F8 and its tool button: names and prices from the security list into the
   // code list and the holdings, then reopen. Errors end in the error box.
   void update_prices();
