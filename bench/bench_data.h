@@ -1,6 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
+
+#include "core/platform/dialogs.h"
 
 namespace vmx::bench {
 
@@ -10,6 +14,28 @@ namespace vmx::bench {
 void make_ledger(const std::filesystem::path& path, int rows);
 // Writes a fund ledger of `rows` rows: daily market rows and investors' rows.
 void make_fund(const std::filesystem::path& path, int rows);
+
+// Answers every question No and counts what was shown, without keeping texts.
+class CountingDialogs : public platform::Dialogs {
+ public:
+  void inform(const std::string&) override { ++shown; }
+  void warn(const std::string&) override { ++shown; }
+  void error(const std::string&) override { ++shown; }
+  bool ask(const std::string&) override {
+    ++shown;
+    return false;
+  }
+  void acknowledge_at(const std::string&, int, int) override { ++shown; }
+  std::optional<std::string> input(const std::string&, const std::string&,
+                                   const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> pick_file(const std::string&, const std::string&,
+                                       const std::string&) override {
+    return std::nullopt;
+  }
+  long shown = 0;
+};
 
 // The process's resident memory in MiB.
 double resident_mib();

@@ -23,28 +23,6 @@ using namespace vmx;
 
 namespace {
 
-// Answers every question No and counts what was shown, without keeping texts.
-class CountingDialogs : public platform::Dialogs {
- public:
-  void inform(const std::string&) override { ++shown; }
-  void warn(const std::string&) override { ++shown; }
-  void error(const std::string&) override { ++shown; }
-  bool ask(const std::string&) override {
-    ++shown;
-    return false;
-  }
-  void acknowledge_at(const std::string&, int, int) override { ++shown; }
-  std::optional<std::string> input(const std::string&, const std::string&,
-                                   const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> pick_file(const std::string&, const std::string&,
-                                       const std::string&) override {
-    return std::nullopt;
-  }
-  long shown = 0;
-};
-
 // An installation whose account 我的帐户 holds the generated ledger; the
 // generated rows' type "A" is added to the type table, as a user would have it.
 const fs::path& installation() {
@@ -84,7 +62,7 @@ void BM_UpCalcHundredThousandRows(benchmark::State& state) {
       store::Session session;
       session.set_alias("curr", dir);
       session.set_alias("ubx", acc);
-      CountingDialogs dialogs;
+      bench::CountingDialogs dialogs;
       platform::FixedClock clock({Date::from_ymd(2026, 11, 2)});
       market::SecurityList securities(session);
       store::reference::Lookups lookups(session, dialogs, securities);

@@ -222,6 +222,10 @@ Tform_price2::Tform_price2(app::Workspace& workspace, std::function<void()> refr
   m_progress = new ProgressList(this);
   layout->addWidget(m_progress, 1);
   connect(change, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(m_picker, &QComboBox::activated, this, [this](int i) {
+    const std::string code = m_picker->itemData(i).toString().toStdString();
+    platform::run_guarded(m_ws.dialogs(), [&] { DBLookupComboBox1CloseUp(code); });
+  });
 
   m_update->set_progress({[this] { m_progress->reset(); },
                           [this](const std::string& e) { m_progress->add(q(e)); },
@@ -249,13 +253,6 @@ void Tform_price2::fill_picker() {
   m_picker->clear();
   for (const QuoteSource& s : m_sources.all())
     m_picker->addItem(q(s.hqcode + "  " + s.hqname + "  " + s.path + "  " + s.note), q(s.hqcode));
-  connect(
-      m_picker, &QComboBox::activated, this,
-      [this](int i) {
-        const std::string code = m_picker->itemData(i).toString().toStdString();
-        platform::run_guarded(m_ws.dialogs(), [&] { DBLookupComboBox1CloseUp(code); });
-      },
-      Qt::UniqueConnection);
 }
 
 void Tform_price2::show_current() {

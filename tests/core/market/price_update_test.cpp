@@ -98,6 +98,12 @@ TEST(PriceUpdate, CommonChecksAndCodeTables) {
   }
   EXPECT_EQ(f.update.appe_code(f.dir / "nothing.cod", {3, 6, 10, 8, 20}), -1);
   EXPECT_EQ(f.dialogs.texts().back(), "找不到文件" + (f.dir / "nothing.cod").string() + ",请检查!");
+
+  // A cancel after five rows keeps them and says so.
+  int asked = 0;
+  f.update.set_progress({{}, {}, [&] { return ++asked > 5; }});
+  EXPECT_EQ(f.update.Button4Click(f.sources.current()), Outcome::Cancelled);
+  EXPECT_EQ(f.dialogs.texts().back(), "更新已中止,已更新5行.");
 }
 
 struct FundRow {
