@@ -22,6 +22,9 @@ class Ledger {
 
   // The ledger's cursor; opened on first use in the current view.
   store::Cursor& cursor();
+  // The same cursor as it is, not opened: for letting go of it when the login
+  // may have ended already.
+  store::Cursor& cursor_as_is() { return m_cursor; }
   // Closes the table, selects the view's index, opens it again.
   void set_view(View v);
   View view() const { return m_view; }

@@ -12,6 +12,7 @@ Workspace::Workspace(store::Session& session, platform::Dialogs& dialogs, platfo
   // Re-binding closes every table and query the previous login opened through
   // ubx, so nothing of the other account stays reachable.
   m_session.set_alias("ubx", m_login.acc_dir);
+  m_ubx_serial = m_session.alias_serial("ubx");
   m_session.set_password(kTablePassword);
   m_securities = std::make_unique<market::SecurityList>(m_session);
   m_lookups = std::make_unique<store::reference::Lookups>(m_session, m_dialogs, *m_securities);
@@ -25,6 +26,12 @@ Workspace::~Workspace() {
   m_ledger.reset();
   m_lookups.reset();
   m_securities.reset();
+  log_out();
+}
+
+void Workspace::log_out() {
+  // Only while ubx is still this login's: a later login may have re-bound it.
+  if (m_session.alias_serial("ubx") == m_ubx_serial) m_session.unbind_alias("ubx");
 }
 
 }  // namespace vmx::app

@@ -33,7 +33,13 @@ class Workspace {
   // Throws store::Error when the account directory cannot be bound.
   Workspace(store::Session& session, platform::Dialogs& dialogs, platform::Clock& clock,
             platform::Help& help, LoginState state);
+  // Ends the login: unbinds ubx, closing everything opened through it and
+  // releasing the account directory's lock, so the account may be opened by
+  // another running copy at once. Nothing of the account is reachable after.
   ~Workspace();
+  // What logging out does while the windows of the login still exist, as the
+  // destructor does; the objects stay but their tables are closed.
+  void log_out();
 
   store::Session& session() { return m_session; }
   platform::Dialogs& dialogs() { return m_dialogs; }
@@ -52,6 +58,7 @@ class Workspace {
   platform::Clock& m_clock;
   platform::Help& m_help;
   LoginState m_login;
+  unsigned m_ubx_serial = 0;  // the binding of ubx this login made
   std::unique_ptr<market::SecurityList> m_securities;
   std::unique_ptr<store::reference::Lookups> m_lookups;
   std::unique_ptr<ledger::Ledger> m_ledger;

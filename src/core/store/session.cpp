@@ -65,16 +65,29 @@ fs::path as_path(std::string_view where) {
 
 void Session::set_alias(const std::string& alias, const fs::path& dir) {
   const std::string key = lower(alias);
-  if (m_aliases.count(key)) close_alias(key);
+  // The new directory's lock is taken before anything of the old binding is
+  // let go, so a refused re-bind leaves the session as it was.
+  std::unique_ptr<DirLock> lock;
   if (key == "ubx") {
     std::error_code ec;
     const fs::path canon = fs::weakly_canonical(dir, ec);
-    if (!m_lock || m_lock->dir() != canon) {
-      m_lock.reset();
-      m_lock = std::make_unique<DirLock>(canon);
-    }
+    if (!m_lock || m_lock->dir() != canon) lock = std::make_unique<DirLock>(canon);
   }
+  if (m_aliases.count(key)) close_alias(key);
+  if (lock) m_lock = std::move(lock);
   m_aliases[key] = dir;
+  m_serials[key] = m_next_serial++;
+  m_unbound.erase(key);
+}
+
+void Session::unbind_alias(const std::string& alias) {
+  const std::string key = lower(alias);
+  if (!m_aliases.count(key)) return;
+  close_alias(key);
+  m_aliases.erase(key);
+  m_serials.erase(key);
+  m_unbound.insert(key);
+  if (key == "ubx") m_lock.reset();
 }
 
 void Session::close_alias(const std::string& alias) {
@@ -94,6 +107,11 @@ void Session::close_alias(const std::string& alias) {
 
 bool Session::has_alias(std::string_view alias) const { return m_aliases.count(lower(alias)) > 0; }
 
+unsigned Session::alias_serial(std::string_view alias) const {
+  auto it = m_serials.find(lower(alias));
+  return it == m_serials.end() ? 0 : it->second;
+}
+
 fs::path Session::alias_dir(std::string_view alias) const {
   auto it = m_aliases.find(lower(alias));
   if (it == m_aliases.end()) throw Error("unknown alias " + std::string(alias));
@@ -101,6 +119,9 @@ fs::path Session::alias_dir(std::string_view alias) const {
 }
 
 fs::path Session::resolve(std::string_view where, std::string_view file) const {
+  if (m_unbound.count(lower(where)))
+    throw Error("帐户已退出登录，" + std::string(file) + "不能再通过" + std::string(where) +
+                "打开。");
   const fs::path dir = has_alias(where) ? alias_dir(where) : as_path(where);
   return resolve_case_insensitive(dir, file);
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -25,11 +26,21 @@ class Session {
   // Binds (or re-binds) an alias to a directory. Re-binding closes every cursor
   // and query opened through the alias; they must be opened again. Binding
   // `ubx` takes the account directory's lock and releases the previous one;
-  // throws Error with a clear message when another running copy holds it.
+  // throws Error with a clear message when another running copy holds it, and
+  // then changes nothing (the earlier binding, its lock and cursors stay).
   void set_alias(const std::string& alias, const std::filesystem::path& dir);
   // Closes every cursor and query opened through the alias (the binding stays).
   void close_alias(const std::string& alias);
+  // Closes the alias as close_alias does and forgets its binding; for `ubx`
+  // the account directory's lock goes with it, so another running copy may
+  // open the account. Unknown aliases are ignored. Until it is bound again,
+  // opening a table through the name fails with a clear message instead of
+  // taking the name for a directory.
+  void unbind_alias(const std::string& alias);
   bool has_alias(std::string_view alias) const;
+  // A number that changes each time the alias is bound: lets an owner of a
+  // binding tell whether it is still its own. 0 while unbound.
+  unsigned alias_serial(std::string_view alias) const;
   // Throws Error for an unknown alias.
   std::filesystem::path alias_dir(std::string_view alias) const;
 
@@ -64,6 +75,9 @@ class Session {
   };
   class DirLock;
   std::map<std::string, std::filesystem::path> m_aliases;
+  std::map<std::string, unsigned> m_serials;
+  std::set<std::string> m_unbound;  // aliases unbound and not bound again
+  unsigned m_next_serial = 1;
   std::map<std::filesystem::path, std::weak_ptr<Table>> m_tables;
   std::map<int, User> m_users;
   int m_next_user = 1;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -278,18 +279,31 @@ void TForm7::showEvent(QShowEvent* event) {
   FormShow();
 }
 
-void TForm7::Button_exitClick() {
+void TForm7::end_login() {
+  m_ending = true;
   if (m_settings) m_settings->hide();
-  m_ws.session().close_alias("ubx");
+  m_ws.log_out();
+}
+
+void TForm7::Button_exitClick() {
+  end_login();
   close();
   emit logged_out();
 }
 
 void TForm7::N_exitClick() {
-  if (m_settings) m_settings->hide();
-  m_ws.session().close_alias("ubx");
+  end_login();
   close();
   emit quit_requested();
+}
+
+// Closed by its frame: the same as the button "退出系统". Otherwise the account
+// would stay locked behind a window nobody can show again.
+void TForm7::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (m_ending) return;
+  end_login();
+  emit logged_out();
 }
 
 void TForm7::show_settings() {

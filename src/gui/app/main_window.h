@@ -71,8 +71,9 @@ class TForm7 : public QMainWindow {
   // The radio group "显示选择" was clicked on item `index`: remembers the
   // summary's first two titles, then up_open. Errors end in the error box.
   void RadioGroup1Click(int index);
-  // The button "退出系统": closes ubx and this window; the login window is in
-  // front again.
+  // The button "退出系统": ends the login (ubx closed and unbound, the account
+  // free for another running copy) and closes this window; the login window is
+  // in front again.
   void Button_exitClick();
   // The menu item "退出系统": closes ubx, this window and the login window.
   void N_exitClick();
@@ -110,15 +111,18 @@ class TForm7 : public QMainWindow {
   QToolButton* tool_button(const QString& hint) const;
 
  signals:
-  // The button "退出系统": back at the login window.
+  // The button "退出系统" or the window's frame: back at the login window.
   void logged_out();
   // The menu item "退出系统": the program is to end.
   void quit_requested();
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Ends the login (ubx unbound, the account free) once the window goes.
+  void end_login();
   void FormShow();
   void build_grids(QWidget* central);
   QWidget* build_controls();
@@ -136,6 +140,7 @@ class TForm7 : public QMainWindow {
   ledger::TForm_chuli* m_trading = nullptr;
   QString m_caption1, m_caption2;  // remembered by RadioGroup1Click
   bool m_shown = false;
+  bool m_ending = false;  // the login is ending: closing the window says so
 
   QTableView* m_upper_grid = nullptr;
   QTableView* m_lower_grid = nullptr;

@@ -63,7 +63,7 @@ TForm2::TForm2(app::Workspace& workspace, QWidget* parent)
   resize(1000, 640);
 }
 
-TForm2::~TForm2() { m_ws.ledger().cursor().unobserve(m_view_observer); }
+TForm2::~TForm2() { m_ws.ledger().cursor_as_is().unobserve(m_view_observer); }
 
 void TForm2::build() {
   auto* layout = new QVBoxLayout(this);

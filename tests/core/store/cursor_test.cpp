@@ -276,4 +276,15 @@ TEST_F(CursorTest, RebindingAnAliasClosesItsCursors) {
   Session second;
   EXPECT_THROW(second.set_alias("ubx", other.path()), Error);
   second.set_alias("ubx", dir.path());  // free again since the first moved on
+  // A refused re-bind changes nothing: the binding, its lock and cursors stay.
+  EXPECT_THROW(session.set_alias("ubx", dir.path()), Error);
+  EXPECT_TRUE(c.active());
+  EXPECT_EQ(session.alias_dir("ubx"), other.path());
+  EXPECT_THROW(Session().set_alias("ubx", other.path()), Error);
+  // Unbinding closes the alias's cursors and lets the directory go.
+  session.unbind_alias("ubx");
+  EXPECT_FALSE(c.active());
+  EXPECT_FALSE(session.has_alias("ubx"));
+  EXPECT_THROW(c.open(), Error);  // not a directory named "ubx"
+  second.set_alias("ubx", other.path());
 }

@@ -11,6 +11,7 @@
 
 #include "core/install/installation.h"
 #include "core/platform/scripted_dialogs.h"
+#include "core/store/error.h"
 #include "gui/app/main_window.h"
 #include "gui/reference/settings_window.h"
 #include "gui/widgets/query_model.h"
@@ -131,11 +132,17 @@ class LoginWindowTest : public QObject {
     QCOMPARE(m_session->alias_dir("ubx"), m_dir->path() / "demo");
     app::TForm7* first = w.main_window();
     QVERIFY(first->upper_model()->rowCount() > 0);
+    // Another running copy is kept out of the account while it is logged in
+    // and may open it as soon as it is logged out.
+    store::Session other;
+    QVERIFY_THROWS_EXCEPTION(store::Error, other.set_alias("ubx", m_dir->path() / "demo"));
 
     first->Button_exitClick();
     QVERIFY(!first->isVisible());
     QVERIFY(w.isVisible());
     QVERIFY(!first->views().upper().active());  // ubx closed
+    other.set_alias("ubx", m_dir->path() / "demo");
+    other.unbind_alias("ubx");
 
     // Enter in the user-name box logs in; a typed name is not a pick.
     w.user_box()->setEditText(QStringLiteral("我的帐户"));
@@ -143,7 +150,16 @@ class LoginWindowTest : public QObject {
     QVERIFY(texts(*m_dialogs).empty());
     QCOMPARE(picked(m_dir->path()), std::vector<std::string>{"示范帐户"});
     QCOMPARE(m_session->alias_dir("ubx"), m_dir->path() / "user");
+    QVERIFY_THROWS_EXCEPTION(store::Error, other.set_alias("ubx", m_dir->path() / "user"));
     app::TForm7* second = w.main_window();
+    // Closing the main window by its frame logs out as the button does.
+    QSignalSpy out(second, &app::TForm7::logged_out);
+    second->close();
+    QCOMPARE(out.count(), 1);
+    other.set_alias("ubx", m_dir->path() / "user");
+    other.unbind_alias("ubx");
+    w.BitBtn1Click();
+    second = w.main_window();
     QVERIFY(second->isVisible());
     QCOMPARE(second->windowTitle(), QStringLiteral("资产管理主窗口，管理帐户名：我的帐户"));
     QCOMPARE(second->upper_model()->rowCount(), 0);  // the new account has an empty ledger
