@@ -18,13 +18,10 @@ app::LoginState login_without_password(store::Session& session,
   if (!accounts.locate("User_name", {store::Value::text(name)}))
     throw store::Error("no account named '" + name + "' in " +
                        session.resolve("curr", "z.db").string());
-  const std::string subdir = accounts.get_string("Subdir");
-  if (subdir.empty()) throw store::Error("account '" + name + "' has no data directory in z.db");
-  login.acc_dir = login.curr_dir / subdir;
-  std::error_code ec;
-  if (!std::filesystem::is_directory(login.acc_dir, ec))
-    throw store::Error("the data directory " + login.acc_dir.string() + " of account '" + name +
-                       "' does not exist");
+  const app::AccountDirectory dir =
+      app::account_directory(login.curr_dir, name, accounts.get_string("Subdir"));
+  if (!dir.accepted()) throw store::Error(dir.refusal);
+  login.acc_dir = dir.dir;
   return login;
 }
 

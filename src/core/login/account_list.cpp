@@ -3,10 +3,30 @@
 #include <system_error>
 
 #include "core/store/error.h"
+#include "core/store/table_file.h"
 
 namespace vmx::app {
 
 namespace fs = std::filesystem;
+
+AccountDirectory account_directory(const fs::path& curr_dir, const std::string& account,
+                                   const std::string& subdir) {
+  const std::string said = "帐户“" + account + "”的数据目录“" + subdir + "”";
+  std::string name = subdir;
+  if (name.rfind(".\\", 0) == 0 || name.rfind("./", 0) == 0) name.erase(0, 2);
+  if (name.empty()) return {{}, "帐户“" + account + "”没有填写数据目录(Subdir是空的)，不能进入。"};
+  if (name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos)
+    return {{}, said + "不是安装目录里的一个子目录名，不能进入。"};
+  const fs::path dir = store::resolve_case_insensitive(curr_dir, name);
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(dir, ec)))
+    return {{}, said + "在安装目录里不存在，不能进入。"};
+  // A link may lead anywhere: what counts is where it ends.
+  const fs::path real = fs::canonical(dir, ec);
+  if (ec || !fs::is_directory(real, ec) || real.parent_path() != fs::canonical(curr_dir, ec))
+    return {{}, said + "不是安装目录里的子目录(是文件或指向别处的链接)，不能进入。"};
+  return {dir, {}};
+}
 
 void bind_program_directory(store::Session& session, const fs::path& curr_dir) {
   session.set_alias("curr", curr_dir);
@@ -69,8 +89,13 @@ std::optional<LoginState> AccountList::login(const std::string& name, const std:
   LoginState state;
   state.curr_dir = m_session.alias_dir("curr");
   state.acc_name = name;
-  // A directory copied from another system may differ in case from Subdir.
-  state.acc_dir = m_session.resolve("curr", m_accounts.get_string("Subdir"));
+  const AccountDirectory dir =
+      account_directory(state.curr_dir, name, m_accounts.get_string("Subdir"));
+  if (!dir.accepted()) {
+    m_dialogs.warn(dir.refusal);
+    return std::nullopt;
+  }
+  state.acc_dir = dir.dir;
   return state;
 }
 

@@ -21,6 +21,18 @@ inline constexpr const char* kMissingAccountList =
 // does not tell which names exist.
 inline constexpr const char* kWrongPassword = "对不起,密码错误,请重试!";
 
+// Where an account's tables live. Its Subdir must name a directory directly
+// inside the program directory: a plain name, found without regard to case,
+// that is neither "." nor "..", holds no separator and is not a link out of
+// the program directory. An older installation's ".\name" is read as "name".
+struct AccountDirectory {
+  std::filesystem::path dir;  // curr_dir / the directory's name on disk, when accepted
+  std::string refusal;        // the message to show, when refused
+  bool accepted() const { return refusal.empty(); }
+};
+AccountDirectory account_directory(const std::filesystem::path& curr_dir,
+                                   const std::string& account, const std::string& subdir);
+
 // Binds alias curr to the program directory and gives the engine the table
 // password: what the login window does first, before any table is opened.
 void bind_program_directory(store::Session& session, const std::filesystem::path& curr_dir);
@@ -47,8 +59,9 @@ class AccountList {
   void pick(const std::string& name);
   // Looks the account up by name and password, both exactly (an account stored
   // without a password is entered with an empty one). No row: shows
-  // kWrongPassword and returns nullopt; nothing changes. Throws store::Error
-  // when the list is not open.
+  // kWrongPassword and returns nullopt; nothing changes. A Subdir that
+  // account_directory refuses: shows its refusal and returns nullopt. Throws
+  // store::Error when the list is not open.
   std::optional<LoginState> login(const std::string& name, const std::string& password);
 
  private:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "core/install/installation.h"
 #include "core/platform/scripted_dialogs.h"
 #include "core/store/error.h"
@@ -51,7 +53,10 @@ std::vector<std::string> now_flags(const fs::path& dir) {
 
 class AccountListTest : public ::testing::Test {
  protected:
-  void SetUp() override { init_installation(dir.path(), false, Date::from_ymd(2001, 5, 8)); }
+  void SetUp() override {
+    init_installation(dir.path(), false, Date::from_ymd(2001, 5, 8));
+    fs::create_directory(dir / "zhang");
+  }
   test::TempDir dir;
   platform::ScriptedDialogs dialogs;
 };
@@ -160,4 +165,71 @@ TEST_F(AccountListTest, AccountDirectoryIsFoundWithoutRegardToCase) {
   auto state = list.login("示范帐户", "");
   ASSERT_TRUE(state);
   EXPECT_EQ(state->acc_dir, dir.path() / "DEMO");
+}
+
+// Only a directory directly inside the installation may hold an account: the
+// login locks it and opens its tables for writing.
+TEST(AccountDirectory, SubdirMustNameADirectoryInsideTheInstallation) {
+  test::TempDir root;
+  const fs::path prog = root / "prog";
+  fs::create_directories(prog / "demo");
+  fs::create_directories(prog / "deep" / "x");
+  fs::create_directories(root / "o");
+  std::ofstream(prog / "afile") << "x";
+  fs::create_directory_symlink(root / "o", prog / "out");
+  fs::create_directory_symlink("demo", prog / "inner");
+  const std::string bad_name = "不是安装目录里的一个子目录名，不能进入。";
+  const std::string not_plain = "不是安装目录里的子目录(是文件或指向别处的链接)，不能进入。";
+  const std::string empty = "帐户“甲”没有填写数据目录(Subdir是空的)，不能进入。";
+  struct Case {
+    std::string subdir;
+    std::string dir;  // accepted: the directory's name inside prog
+    std::string refusal;  // refused: the message, after "帐户“甲”的数据目录“subdir”" but when empty
+  };
+  const Case cases[] = {
+      {"demo", "demo", ""},
+      {"DEMO", "demo", ""},
+      {".\\demo", "demo", ""},
+      {"./demo", "demo", ""},
+      {"inner", "inner", ""},  // a link to a directory beside it
+      {"", "", empty},
+      {".\\", "", empty},
+      {".", "", bad_name},
+      {"..", "", bad_name},
+      {"../..", "", bad_name},
+      {"/", "", bad_name},
+      {"/etc", "", bad_name},
+      {"../o", "", bad_name},
+      {"..\\o", "", bad_name},
+      {".\\..", "", bad_name},
+      {"deep/x", "", bad_name},
+      {"demo\\", "", bad_name},
+      {"missing", "", "在安装目录里不存在，不能进入。"},
+      {"afile", "", not_plain},
+      {"out", "", not_plain},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.subdir);
+    const app::AccountDirectory got = app::account_directory(prog, "甲", c.subdir);
+    if (c.refusal.empty()) {
+      EXPECT_TRUE(got.accepted()) << got.refusal;
+      EXPECT_EQ(got.dir, prog / c.dir);
+    } else {
+      const std::string said = "帐户“甲”的数据目录“" + c.subdir + "”";
+      EXPECT_EQ(got.refusal, c.refusal == empty ? empty : said + c.refusal);
+    }
+  }
+}
+
+// The login refuses a bad Subdir with its message, as it refuses a wrong password.
+TEST_F(AccountListTest, LoginRefusesASubdirOutsideTheInstallation) {
+  write_accounts(dir.path(), {{"示范帐户", "", "../o", true}});
+  Session session;
+  app::bind_program_directory(session, dir.path());
+  app::AccountList list(session, dialogs);
+  EXPECT_FALSE(list.login("示范帐户", ""));
+  EXPECT_EQ(dialogs.texts(),
+            std::vector<std::string>{
+                "帐户“示范帐户”的数据目录“../o”不是安装目录里的一个子目录名，不能进入。"});
+  EXPECT_FALSE(session.has_alias("ubx"));
 }
