@@ -69,12 +69,12 @@ TEST(CalcCommand, MessagesAnswersAndExitCodes) {
   EXPECT_EQ(empty.out, "总资金是0，计算中止，请检查。\n");
 
   {
-    // A new cash row (prices 0) and a position: the zero-price question.
+    // Cash and a position without a current price: the zero-price question.
     const store::TableSpec* spec = store::find_table_spec("tr2.DBF");
     auto f = store::create_table_file(
         store::resolve_case_insensitive(inst / store::kMyAccountDir, "tr2.DBF"), spec->schema);
     std::vector<uint8_t> rec(f->record_size());
-    for (const LedgerRow& row : {cash_row(50000, 0), security_row("600000", 1000, 10, 12)}) {
+    for (const LedgerRow& row : {cash_row(50000), security_row("600000", 1000, 10, 0)}) {
       f->blank_record(rec.data());
       for (const auto& [field, value] : row)
         f->set(rec.data(), spec->schema.index_of(field), value);
@@ -83,8 +83,23 @@ TEST(CalcCommand, MessagesAnswersAndExitCodes) {
   }
   const CliRun asked = cli("calc " + quoted(inst) + " 我的帐户 --answer yes");
   EXPECT_EQ(asked.code, 0);
-  EXPECT_EQ(asked.out, "发现一个名为现金的证券当前价(价格2)是0，改为和买入价(价格1)相同吗？\n");
+  EXPECT_EQ(asked.out, "发现一个名为浦发银行的证券当前价(价格2)是0，改为和买入价(价格1)相同吗？\n");
   EXPECT_EQ(cli("calc " + quoted(inst) + " 我的帐户").out, "");
+
+  // The account's directory as the login window finds it: an older
+  // installation's ".\user" is "user"; one outside the installation is refused.
+  auto set_subdir = [&](const char* subdir) {
+    store::Session s;
+    store::Cursor z(s, inst.string(), "z.db");
+    z.open();
+    ASSERT_TRUE(z.locate("User_name", {store::Value::text("我的帐户")}));
+    z.set_string("Subdir", subdir);
+    z.post();
+  };
+  set_subdir(".\\user");
+  EXPECT_EQ(cli("calc " + quoted(inst) + " 我的帐户").code, 0);
+  set_subdir("../o");
+  EXPECT_EQ(cli("calc " + quoted(inst) + " 我的帐户").code, 2);
 
   EXPECT_EQ(cli("calc " + quoted(inst) + " 无此帐户").code, 2);
   EXPECT_EQ(cli("calc " + quoted(inst) + " 我的帐户 --answer maybe").code, 2);

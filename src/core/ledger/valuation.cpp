@@ -90,6 +90,13 @@ bool Valuation::calc() {
       c.post();
       continue;
     }
+    // Cash is worth its amount. The second pass has always priced cash rows at
+    // 1; doing it here too lets a new account's row (no prices yet) or a row
+    // copied from a security count in this run's totals, not from the next.
+    if (row.lx == kCashCode) {
+      row.price1 = 1;
+      row.price2 = 1;
+    }
     const float a = static_cast<float>(row.amt);
     const float p1 = static_cast<float>(row.price1);
     float p2 = static_cast<float>(row.price2);

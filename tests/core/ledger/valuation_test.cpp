@@ -75,26 +75,41 @@ TEST(Valuation, CashAndOneLongRowWithTotals) {
   }
 }
 
-TEST(Valuation, NewCashRowWithoutPricesCountsFromTheSecondRun) {
-  const char* question = "发现一个名为现金的证券当前价(价格2)是0，改为和买入价(价格1)相同吗？";
-  for (bool yes : {true, false}) {
-    SCOPED_TRACE(yes);
-    LedgerFixture f({cash_row(50000, 0), security_row("600000", 1000, 10, 12)});
-    yes ? f.dialogs.answer_yes() : f.dialogs.answer_no();
-    ASSERT_TRUE(f.valuation->up_calc());
-    ASSERT_EQ(f.dialogs.shown().size(), 1u);
-    EXPECT_EQ(f.dialogs.shown()[0], (ScriptedDialogs::Shown{ScriptedDialogs::Kind::Ask, question}));
-    EXPECT_EQ(f.valuation->market_label(), "市值=1.2万");  // the cash counted 0
-    auto& cash = f.row("xj");
-    EXPECT_DOUBLE_EQ(cash.get_double("PRICE1"), 1);
-    EXPECT_DOUBLE_EQ(cash.get_double("PRICE2"), 1);
-    EXPECT_DOUBLE_EQ(cash.get_double("COST1"), 50000);
-    EXPECT_DOUBLE_EQ(cash.get_double("COST2"), 50000);
-
-    f.dialogs.clear();
-    ASSERT_TRUE(f.valuation->up_calc());
-    EXPECT_TRUE(f.dialogs.texts().empty());
-    EXPECT_EQ(f.valuation->market_label(), "市值=6.2万");
+// A cash row is worth its amount from the first run, whatever prices it came
+// with: a new account's row has none, a row copied from a security keeps its.
+TEST(Valuation, CashRowCountsItsAmountFromTheFirstRun) {
+  LedgerRow copied = cash_row(50000, 10);
+  copied.emplace_back("PRICE2", N(12));
+  struct Case {
+    const char* what;
+    std::vector<LedgerRow> rows;
+    const char* label;
+    double cash_per;
+  };
+  const Case cases[] = {
+      {"new account",
+       {cash_row(50000, 0), security_row("600000", 1000, 10, 12)},
+       "市值=6.2万",
+       80.65},
+      {"copied from a security",
+       {copied, security_row("600000", 1000, 10, 12)},
+       "市值=6.2万",
+       80.65},
+      {"the only row of a new ledger", {cash_row(50000, 0)}, "市值=5万", 100},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    LedgerFixture f(k.rows);
+    for (int run = 0; run < 2; ++run) {
+      ASSERT_TRUE(f.valuation->up_calc());
+      EXPECT_TRUE(f.dialogs.texts().empty());  // no question about a price of 现金
+      EXPECT_EQ(f.valuation->market_label(), k.label);
+      auto& cash = f.row("xj");
+      EXPECT_DOUBLE_EQ(cash.get_double("PRICE1"), 1);
+      EXPECT_DOUBLE_EQ(cash.get_double("PRICE2"), 1);
+      EXPECT_DOUBLE_EQ(cash.get_double("COST2"), 50000);
+      EXPECT_DOUBLE_EQ(cash.get_double("PER"), k.cash_per);
+    }
   }
 }
 
