@@ -20,6 +20,7 @@
 
 namespace fs = std::filesystem;
 using namespace vmx;
+using bench::CountingDialogs;
 
 namespace {
 

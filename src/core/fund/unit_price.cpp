@@ -220,6 +220,19 @@ bool get_cost3_total(FundLedger& f) {
 
 bool recompute(FundLedger& f) {
   store::Cursor& c = f.cursor();
+  c.post();
+  // Today's market result is measured against the running value before
+  // today's rows, so the first pass starts no later than the last row before
+  // today: rows added today (a transfer, a movement) are priced first, never
+  // left with a stale value that the market step would then count again.
+  if (!c.empty()) {
+    const Date today = f.clock().today();
+    const std::vector<store::RowId> rows = c.rows();
+    long pos = std::max(c.position(), 0L);
+    const int f_dt = c.field_index("DT");
+    while (pos > 0 && c.table().get(rows[static_cast<size_t>(pos)], f_dt).as_date() >= today) --pos;
+    c.go_to_bookmark(rows[static_cast<size_t>(pos)]);
+  }
   up_calc(f);
   const store::RowId mark = c.current_row();
   const bool written = get_cost3_total(f);

@@ -46,8 +46,9 @@ bool get_cost3_total(FundLedger& f);
 // keep their Num. Returns the last number given. Leaves the cursor on the last row.
 int fillnum(FundLedger& f);
 
-// "重算基金价格": up_calc, today's market row, up_calc again with the
-// recompute-back flag set; the cursor ends where the first pass left it.
+// "重算基金价格": up_calc (from the current row, or from the last row before
+// today when the cursor stands on today's rows), today's market row, up_calc
+// again with the recompute-back flag set.
 // False when the market result step wrote nothing (its message was shown).
 bool recompute(FundLedger& f);
 // The window shown: last row, recompute.

@@ -17,6 +17,7 @@
 
 #include "core/platform/error_boundary.h"
 #include "gui/app/main_window.h"
+#include "gui/fund/fund_window.h"
 #include "gui/ledger/holdings_window.h"
 #include "gui/ledger/trading_window.h"
 #include "gui/market/security_list_window.h"
@@ -193,6 +194,7 @@ void TForm1::log_in(const LoginState& state) {
         trading->take_security(code, name, price);
       });
   m_main->set_trading_window(trading);
+  m_main->set_fund_window(new fund::Tform_fund(*ws, m_main));
 }
 
 void TForm1::drop_login() {
@@ -200,6 +202,7 @@ void TForm1::drop_login() {
     m_main->set_settings_window(nullptr);
     m_main->set_holdings_window(nullptr);
     m_main->set_trading_window(nullptr);
+    m_main->set_fund_window(nullptr);
     delete m_main;  // with it the settings window it parents
     m_main = nullptr;
     m_settings = nullptr;

@@ -1,5 +1,7 @@
 #include "gui/app/main_window.h"
 
+#include "gui/fund/fund_window.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -136,6 +138,10 @@ QWidget* TForm7::build_controls() {
   tool(QStyle::SP_BrowserReload, QStringLiteral("更新价格，和F8相同"), [this] { update_prices(); });
   tool(QStyle::SP_FileDialogDetailedView, QStringLiteral("设置证券类型和代码等，和F5相同"),
        [this] { show_settings(); });
+  tool(QStyle::SP_DirOpenIcon, QStringLiteral("一步进入基金管理窗口"), [this] {
+    show_fund_window();
+    if (m_fund) m_fund->show_management();
+  });
   tool(QStyle::SP_MessageBoxQuestion, QStringLiteral("按钮说明"),
        [this] { m_ws.dialogs().inform(kButtonNotes); });
   tools->addStretch();
@@ -154,6 +160,9 @@ QWidget* TForm7::build_controls() {
   button(QStringLiteral("组合优化模拟"), 2, 0, [this] {
     platform::run_guarded(m_ws.dialogs(), [this] { optimise::show_optimiser(m_ws, this); });
   })->setToolTip(QStringLiteral("根据概率预测优化投资组合，可以做风险投资模拟游戏"));
+  button(QStringLiteral("基金计算管理"), 1, 1, [this] {
+    show_fund_window();
+  })->setToolTip(QStringLiteral("进入资金进出,业绩变化窗口,可进而进入基金管理模块"));
   button(QStringLiteral("委托记录处理"), 1, 0, [this] {
     hand_over_order();
   })->setToolTip(QStringLiteral("手工记录交易记录,并自动结算资金"));
@@ -207,6 +216,10 @@ void TForm7::build_menus() {
       [this] { open_price_window(); });
   add(settings, QStringLiteral("根据下载价格文件更新"), QKeySequence(Qt::Key_F8),
       [this] { update_prices(); });
+  QMenu* money = menuBar()->addMenu(QStringLiteral("资金转帐等"));
+  add(money, QStringLiteral("资金转帐"), QKeySequence(Qt::Key_F9), [this] {
+    if (m_fund) m_fund->show_transfer();
+  });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
   add(help, QStringLiteral("关于本软件"), {}, [this] {
@@ -393,13 +406,19 @@ void TForm7::open_price_window() {
 
 void TForm7::update_prices() {
   ui::run_busy(m_ws.dialogs(), [this] {
-    // The fund's unit prices are recomputed first once the fund window exists.
+    if (m_fund) m_fund->recompute();
     store::reference::ReferenceOps ops(m_ws.session(), m_ws.lookups(), m_ws.ledger().cursor(),
                                        m_ws.dialogs(), m_ws.clock());
     ops.update_codes_from_securities();
     ops.update_holdings_prices();
     reopen();
   });
+}
+
+void TForm7::show_fund_window() {
+  if (!m_fund) return;
+  m_fund->showMaximized();
+  m_fund->raise();
 }
 
 void TForm7::fit_columns(QTableView* grid) {

@@ -23,6 +23,9 @@ class TForm_chuli;
 namespace vmx::store::reference {
 class TForm_set;
 }
+namespace vmx::fund {
+class Tform_fund;
+}
 namespace vmx::ui {
 class QueryModel;
 }
@@ -54,6 +57,10 @@ class TForm7 : public QMainWindow {
   void set_holdings_window(ledger::TForm2* holdings) { m_holdings = holdings; }
   // The trading window of this login ("委托记录处理"); not owned. May be null.
   void set_trading_window(ledger::TForm_chuli* trading) { m_trading = trading; }
+  // The fund window of this login ("基金计算管理"); not owned. May be null.
+  void set_fund_window(fund::Tform_fund* fund) { m_fund = fund; }
+  // "基金计算管理": shows the fund window maximised.
+  void show_fund_window();
 
   // Replaces both query texts for the current listing choice.
   void build_sql();
@@ -95,8 +102,9 @@ class TForm7 : public QMainWindow {
                   const std::string& wth);
   // "更新价格" and F7: the quote import window, shown without blocking.
   void open_price_window();
-  // F8 and its tool button: names and prices from the security list into the
-  // code list and the holdings, then reopen. Errors end in the error box.
+  // F8 and its tool button: the fund's unit prices recomputed, names and
+  // prices from the security list into the code list and the holdings, then
+  // reopen. Errors end in the error box.
   void update_prices();
 
   HoldingsViews& views() { return m_views; }
@@ -138,6 +146,7 @@ class TForm7 : public QMainWindow {
   store::reference::TForm_set* m_settings = nullptr;
   ledger::TForm2* m_holdings = nullptr;
   ledger::TForm_chuli* m_trading = nullptr;
+  fund::Tform_fund* m_fund = nullptr;
   QString m_caption1, m_caption2;  // remembered by RadioGroup1Click
   bool m_shown = false;
   bool m_ending = false;  // the login is ending: closing the window says so

@@ -247,3 +247,24 @@ TEST(UnitPrice, MigrationThatFailsHalfWayPutsTheOldRowsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A transfer pair added today after today's market row: the next recompute
+// prices it before measuring the market, so the fund and price stay.
+TEST(UnitPrice, RowsAddedTodayArePricedBeforeTheMarketStep) {
+  FundFixture fx;
+  fx.add(small_fund());
+  fx.tz = 156000;
+  fund::show_fund(fx.f());
+  const double price = fx.rows().back().price;
+  fx.add({{.day = 0, .code = "$111", .input = 2000}, {.day = 0, .code = "$222", .input = -2000}});
+  fx.c().last();
+  fund::show_fund(fx.f());
+  const auto rows = fx.rows();
+  EXPECT_EQ(rows.back().code, "***");
+  EXPECT_DOUBLE_EQ(rows.back().fund, 156000);
+  EXPECT_DOUBLE_EQ(rows.back().price, price);
+}
+
+}  // namespace
