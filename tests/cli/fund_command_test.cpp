@@ -40,7 +40,7 @@ TEST(FundCommand, ScriptedDaysOfTheDemoFund) {
        "本操作将增加一个投资或撤资记录,并改变持仓文件相应帐户资金数目,继续吗?\n"
        "一个投资记录已经追加! 如要修改请退回到基金管理窗口。\n"},
       {"invest --code zs --name 张三 --amount 12x --type a --qsdm htzq --zjzh 20018866", 1,
-       "'12x' is not a valid floating point value\n"},
+       "“12x”不是有效的数值\n"},
       {"transfer --from 20018866 --to 30007721 --amount 1000 --note 调仓", 0,
        "资金进出文件添加记录成功.\n持仓文件相应资金帐户金额已经改变.\n"},
       {"recompute", 0, ""},
