@@ -97,7 +97,7 @@ void BM_OneBuy(benchmark::State& state) {
   store::Session session;
   session.set_alias("curr", dir);
   session.set_alias("ubx", acc);
-  CountingDialogs dialogs;
+  bench::CountingDialogs dialogs;
   platform::FixedClock clock({Date::from_ymd(2026, 11, 2), 10});
   market::SecurityList securities(session);
   store::reference::Lookups lookups(session, dialogs, securities);
