@@ -40,26 +40,4 @@ class CountingDialogs : public platform::Dialogs {
 // The process's resident memory in MiB.
 double resident_mib();
 
-// Answers every question No and counts what was shown, without keeping texts.
-class CountingDialogs : public vmx::platform::Dialogs {
- public:
-  void inform(const std::string&) override { ++shown; }
-  void warn(const std::string&) override { ++shown; }
-  void error(const std::string&) override { ++shown; }
-  bool ask(const std::string&) override {
-    ++shown;
-    return false;
-  }
-  void acknowledge_at(const std::string&, int, int) override { ++shown; }
-  std::optional<std::string> input(const std::string&, const std::string&,
-                                   const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> pick_file(const std::string&, const std::string&,
-                                       const std::string&) override {
-    return std::nullopt;
-  }
-  long shown = 0;
-};
-
 }  // namespace vmx::bench
