@@ -11,6 +11,7 @@
 #include "core/login/account_list.h"
 #include "core/login/workspace.h"
 #include "core/platform/clock.h"
+#include "core/platform/error_boundary.h"
 #include "core/platform/help.h"
 #include "core/platform/scripted_dialogs.h"
 #include "core/store/cursor.h"
@@ -67,6 +68,7 @@ int cmd_calc(const std::vector<std::string>& args) {
     std::fflush(stdout);
   });
   store::Session session;
+  session.set_dialogs(&dialogs);
   platform::LoggingHelp help;
   std::unique_ptr<app::Workspace> workspace;
   try {
@@ -74,7 +76,7 @@ int cmd_calc(const std::vector<std::string>& args) {
     workspace =
         std::make_unique<app::Workspace>(session, dialogs, today.clock(), help, std::move(login));
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "calc: %s\n", e.what());
+    std::fprintf(stderr, "calc: %s\n", vmx::platform::describe(e).c_str());
     return kUsageError;
   }
   ledger::Valuation valuation(workspace->ledger(), workspace->lookups(), dialogs,

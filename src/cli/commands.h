@@ -16,6 +16,10 @@ inline constexpr int kUsageError = 2;  // bad usage or a file that cannot be rea
 // standard output and its errors, in plain words, to standard error.
 int cmd_init(const std::vector<std::string>& args);
 int cmd_dump(const std::vector<std::string>& args);
+// Lists every fault of table files, one per line: a header that disagrees with
+// the file, a field the program needs missing or unfit, a cell that cannot be
+// read. Exit 1 when it finds any, 0 when clean, 2 for a file it cannot read.
+int cmd_check(const std::vector<std::string>& args);
 int cmd_query(const std::vector<std::string>& args);
 // Values an account's holdings as a login of it would, printing every message.
 int cmd_calc(const std::vector<std::string>& args);

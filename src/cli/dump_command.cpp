@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "core/platform/error_boundary.h"
 #include "core/store/catalogue.h"
 #include "core/store/cursor.h"
 #include "core/store/error.h"
@@ -172,7 +173,7 @@ int cmd_dump(const std::vector<std::string>& args) {
     if (format == "json") out += first_row ? "]\n" : "\n]\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "dump: %s\n", e.what());
+    std::fprintf(stderr, "dump: %s\n", vmx::platform::describe(e).c_str());
     return kUsageError;
   }
   return kOk;

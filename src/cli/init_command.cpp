@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/today_option.h"
 #include "core/install/installation.h"
+#include "core/platform/error_boundary.h"
 #include "core/store/error.h"
 
 namespace vmx::cli {
@@ -48,7 +49,7 @@ int cmd_init(const std::vector<std::string>& args) {
   try {
     store::init_installation(dir, demo, today.today());
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "valmorix-cli init: %s\n", e.what());
+    std::fprintf(stderr, "valmorix-cli init: %s\n", vmx::platform::describe(e).c_str());
     return kStopped;
   }
   std::printf("%s: installation laid out%s\n", dir.c_str(),

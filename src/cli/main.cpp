@@ -5,12 +5,14 @@
 
 #include "cli/commands.h"
 #include "core/platform/file_system.h"
+#include "core/platform/error_boundary.h"
 
 namespace {
 
 const char* const kUsage =
     "usage:\n"
     "  valmorix-cli init DIR [--demo] [--today YYYY-MM-DD]\n"
+    "  valmorix-cli check FILE...\n"
     "  valmorix-cli dump FILE [--index TAG | --order 'F1;F2'] [--format csv|json]\n"
     "  valmorix-cli query DIR 'SQL' [--param NAME=VALUE]...\n"
     "  valmorix-cli calc PROGRAM_DIR ACCOUNT_NAME [--answer yes|no] [--today YYYY-MM-DD]\n"
@@ -36,6 +38,7 @@ int dispatch(int argc, char** argv) {
   try {
     if (command == "init") return vmx::cli::cmd_init(args);
     if (command == "dump") return vmx::cli::cmd_dump(args);
+    if (command == "check") return vmx::cli::cmd_check(args);
     if (command == "query") return vmx::cli::cmd_query(args);
     if (command == "calc") return vmx::cli::cmd_calc(args);
     if (command == "report") return vmx::cli::cmd_report(args);
@@ -47,7 +50,7 @@ int dispatch(int argc, char** argv) {
       return vmx::cli::kOk;
     }
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "valmorix-cli: %s\n", e.what());
+    std::fprintf(stderr, "valmorix-cli: %s\n", vmx::platform::describe(e).c_str());
     return vmx::cli::kUsageError;
   }
   std::fprintf(stderr, "valmorix-cli: unknown command '%s'\n%s", command.c_str(), kUsage);

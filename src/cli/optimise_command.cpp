@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "core/optimise/model.h"
 #include "core/optimise/optimiser.h"
+#include "core/platform/error_boundary.h"
 #include "core/platform/scripted_dialogs.h"
 #include "core/store/error.h"
 
@@ -72,7 +73,7 @@ int cmd_optimise(const std::vector<std::string>& args) {
     optimise::read_controls(state);
     optimise::load_prd(state, positional[0]);
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "optimise: %s\n", e.what());
+    std::fprintf(stderr, "optimise: %s\n", vmx::platform::describe(e).c_str());
     return kUsageError;
   }
   state.rows[0] = current;

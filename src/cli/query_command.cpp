@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "core/platform/error_boundary.h"
 #include "core/store/error.h"
 #include "core/store/query.h"
 #include "core/store/session.h"
@@ -70,10 +71,10 @@ int cmd_query(const std::vector<std::string>& args) {
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
   } catch (const store::QueryError& e) {
-    std::fprintf(stderr, "query: %s\n", e.what());
+    std::fprintf(stderr, "query: %s\n", vmx::platform::describe(e).c_str());
     return kStopped;
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "query: %s\n", e.what());
+    std::fprintf(stderr, "query: %s\n", vmx::platform::describe(e).c_str());
     return kUsageError;
   }
   return kOk;

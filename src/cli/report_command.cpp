@@ -11,6 +11,7 @@
 #include "core/login/account_list.h"
 #include "core/login/workspace.h"
 #include "core/platform/clock.h"
+#include "core/platform/error_boundary.h"
 #include "core/platform/help.h"
 #include "core/platform/scripted_dialogs.h"
 #include "core/platform/scripted_printer.h"
@@ -76,6 +77,7 @@ int cmd_report(const std::vector<std::string>& args) {
     std::fputs((s.text + "\n").c_str(), stderr);
   });
   store::Session session;
+  session.set_dialogs(&dialogs);
   platform::LoggingHelp help;
   platform::ScriptedPrinter printer;
   try {
@@ -97,7 +99,7 @@ int cmd_report(const std::vector<std::string>& args) {
     }
 #endif
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "report: %s\n", e.what());
+    std::fprintf(stderr, "report: %s\n", vmx::platform::describe(e).c_str());
     return kUsageError;
   }
   std::fputs(platform::document_text(printer.last()).c_str(), stdout);

@@ -4,8 +4,14 @@
 #include <stdexcept>
 
 #include "core/platform/scripted_dialogs.h"
+#include "core/platform/user_facing.h"
 
 namespace vmx::platform {
+
+std::string describe(const std::exception& e) {
+  if (const auto* u = dynamic_cast<const UserFacing*>(&e)) return u->user_text();
+  return e.what();
+}
 
 // A question the scripted dialogs had no answer for (UnexpectedDialog) is no
 // error of the program but of the test that scripted them: it goes on to the
@@ -15,7 +21,7 @@ std::string describe_current_exception() {
   try {
     throw;
   } catch (const std::exception& e) {
-    return e.what();
+    return describe(e);
   } catch (...) {
     return "未知错误";
   }

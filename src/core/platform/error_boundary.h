@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -18,7 +19,10 @@ bool run_guarded(Dialogs& dialogs, const std::function<void()>& operation);
 // operation ran to its end.
 bool run_ignoring_exceptions(Dialogs& dialogs, const std::function<void()>& operation);
 
-// The text the standard error box shows for the current exception.
+// The text the standard error box shows for the current exception: the
+// user's words where the error has them (see UserFacing), else what().
 std::string describe_current_exception();
+// The same for an exception in hand.
+std::string describe(const std::exception& e);
 
 }  // namespace vmx::platform

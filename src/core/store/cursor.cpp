@@ -272,7 +272,13 @@ bool Cursor::go_to_bookmark(Bookmark b) {
 
 int Cursor::field_index(std::string_view field) {
   const int f = table().schema().index_of(field);
-  if (f < 0) throw Error("field '" + std::string(field) + "' not found in " + m_file);
+  if (f < 0) {
+    ErrorDetails d;
+    d.file = table().path().string();
+    d.field = std::string(field);
+    throw Error(ErrorKind::NoSuchField, std::move(d),
+                "field '" + std::string(field) + "' not found in " + m_file);
+  }
   return f;
 }
 
@@ -381,7 +387,9 @@ void Cursor::insert() {
   require_active();
   if (m_state == State::Edit || m_state == State::Insert) post();
   if (m_table->file().read_only())
-    throw Error(m_table->path().string() + " is read-only; rows cannot be added");
+    throw Error(ErrorKind::ReadOnly, ErrorDetails::of(m_table->path().string()),
+                m_table->path().string() + " is read-only; rows cannot be added");
+  if (const Error* refused = m_table->write_refusal()) throw *refused;
   m_buffer.assign(m_table->file().record_size(), 0);
   m_table->file().blank_record(m_buffer.data());
   m_edit_row = kNoRow;
@@ -491,7 +499,9 @@ void Cursor::set(std::string_view field, const Value& v) { set_at(field_index(fi
 void Cursor::set_at(int f, const Value& v) {
   if (m_state == State::Browse) edit();
   if (m_table->file().read_only())
-    throw Error(m_table->path().string() + " is read-only; it cannot be changed");
+    throw Error(ErrorKind::ReadOnly, ErrorDetails::of(m_table->path().string()),
+                m_table->path().string() + " is read-only; it cannot be changed");
+  if (const Error* refused = m_table->write_refusal()) throw *refused;
   m_table->file().set(m_buffer.data(), f, v);
 }
 

@@ -78,6 +78,14 @@ size_t format_fixed(bool negative, std::string_view digits_int, std::string_view
 
 }  // namespace
 
+void DbfFile::refuse_value(const FieldDef& def, const Value& v, const std::string& problem) const {
+  ErrorDetails d;
+  d.file = m_path.string();
+  d.field = def.name;
+  d.text = v.as_string();
+  throw Error(ErrorKind::DoesNotFit, std::move(d), m_path.string() + ": " + problem);
+}
+
 Value DbfFile::get(const uint8_t* record, int field) const {
   const auto& def = m_schema.fields[size_t(field)];
   const char* p = reinterpret_cast<const char*>(record + m_offsets[size_t(field)]);
@@ -180,7 +188,7 @@ void DbfFile::set(uint8_t* record, int field, const Value& v) const {
           }
           const double d = v.kind() == Value::Kind::Number ? v.num() : v.as_number();
           if (!std::isfinite(d))
-            fail("field " + def.name + " cannot hold the value " + v.as_string());
+            refuse_value(def, v, "field " + def.name + " cannot hold the value " + v.as_string());
           negative = std::signbit(d);
           const auto r =
               std::to_chars(digits, digits + sizeof digits, std::fabs(d), std::chars_format::fixed);
@@ -199,8 +207,10 @@ void DbfFile::set(uint8_t* record, int field, const Value& v) const {
                            ? 0
                            : format_fixed(negative, int_part, frac_part, def.decimals, out, room);
       if (n == 0)
-        fail("the value " + v.as_string() + " does not fit field " + def.name + " (width " +
-             std::to_string(def.width) + ", " + std::to_string(def.decimals) + " decimals)");
+        refuse_value(def, v,
+                     "the value " + v.as_string() + " does not fit field " + def.name + " (width " +
+                         std::to_string(def.width) + ", " + std::to_string(def.decimals) +
+                         " decimals)");
       std::memset(p, ' ', w - n);
       std::memcpy(p + (w - n), out, n);
       return;
@@ -227,7 +237,8 @@ void DbfFile::set(uint8_t* record, int field, const Value& v) const {
       }
       int y = 0, m = 0, day = 0;
       d.ymd(y, m, day);
-      if (y < 1 || y > 9999) fail("the date " + d.to_string() + " does not fit field " + def.name);
+      if (y < 1 || y > 9999)
+        refuse_value(def, v, "the date " + d.to_string() + " does not fit field " + def.name);
       char buf[16];
       std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, day);
       std::memcpy(p, buf, 8);
@@ -259,6 +270,33 @@ bool DbfFile::is_blank(const uint8_t* record, int field) const {
   if (def.type == FieldType::Character || def.type == FieldType::Memo)
     return raw_text(record, field).empty();
   return get(record, field).is_null();
+}
+
+std::optional<std::string> DbfFile::unreadable(const uint8_t* record, int field) const {
+  const auto& def = m_schema.fields[size_t(field)];
+  if (def.type != FieldType::Numeric && def.type != FieldType::Float && def.type != FieldType::Date)
+    return std::nullopt;
+  const std::string_view raw(reinterpret_cast<const char*>(record + m_offsets[size_t(field)]),
+                             size_t(def.width));
+  // Blank: spaces (or NULs); a number filled with '*' across its whole width
+  // is how some writers store null; "00000000" is a blank date.
+  if (raw.find_first_not_of(std::string_view(" \0", 2)) == std::string_view::npos ||
+      (def.type != FieldType::Date && raw.find_first_not_of('*') == std::string_view::npos) ||
+      (def.type == FieldType::Date && raw == "00000000"))
+    return std::nullopt;
+  if (!get(record, field).is_null()) return std::nullopt;
+  std::string shown;
+  for (unsigned char c : trim_padding(raw)) {
+    if (c >= 0x20 && c < 0x7F) {
+      shown.push_back(char(c));
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      shown += hex;
+    }
+  }
+  while (!shown.empty() && shown.front() == ' ') shown.erase(shown.begin());
+  return shown;
 }
 
 void DbfFile::blank_record(uint8_t* record) const { std::memset(record, ' ', m_record_size); }

@@ -59,8 +59,13 @@ bool looks_like_descriptor(const uint8_t* d) {
   return name_ok && t >= 'A' && t <= 'Z';
 }
 
-[[noreturn]] void throw_for(const std::filesystem::path& path, const std::string& problem) {
-  throw Error(path.string() + ": " + problem);
+[[noreturn]] void throw_for(const std::filesystem::path& path, const std::string& problem,
+                            ErrorKind kind = ErrorKind::Other, int os_error = 0) {
+  ErrorDetails d;
+  d.file = path.string();
+  d.os_error = os_error;
+  if (kind == ErrorKind::Damaged) d.items.push_back(problem);
+  throw Error(kind, std::move(d), path.string() + ": " + problem);
 }
 
 // The header's "last update" bytes for the clock's day.
@@ -75,7 +80,9 @@ void stamp_day(const platform::Clock& clock, uint8_t* ymd) {
 
 DbfFile::~DbfFile() = default;
 
-void DbfFile::fail(const std::string& problem) const { throw_for(m_path, problem); }
+void DbfFile::fail(const std::string& problem, ErrorKind kind, int os_error) const {
+  throw_for(m_path, problem, kind, os_error);
+}
 
 std::unique_ptr<DbfFile> DbfFile::open(const std::filesystem::path& path,
                                        const OpenOptions& options) {
@@ -106,7 +113,8 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::filesystem::path& path,
 
   uint8_t head[32];
   const size_t got = f->read_at(head, sizeof head, 0);
-  if (got < sizeof head) f->fail("not a dBase table: the file is shorter than a dBase header");
+  if (got < sizeof head)
+    f->fail("not a dBase table: the file is shorter than a dBase header", ErrorKind::Damaged);
   if (!known_version(head[0])) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "%02X", head[0]);
@@ -120,7 +128,8 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::filesystem::path& path,
   const uint64_t hl = f->m_header_size;
   if (hl > f->m_file_size)
     f->fail("the file is truncated: the header says " + std::to_string(hl) +
-            " bytes, the file has " + std::to_string(f->m_file_size));
+                " bytes, the file has " + std::to_string(f->m_file_size),
+            ErrorKind::Damaged);
 
   // Field descriptors: up to the 0D terminator, within the header length, and
   // past it only while they still look like descriptors (see above).
@@ -135,11 +144,15 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::filesystem::path& path,
     const uint64_t end = 32 + (fields + 1) * kDescriptorSize;
     if (end > hl && !looks_like_descriptor(d)) break;
   }
-  if (fields == 0) f->fail("the table has no fields");
+  const auto damaged = [&](const std::string& problem) { f->fail(problem, ErrorKind::Damaged); };
+  if (fields == 0) damaged("the table has no fields");
   if (hl < 32 + fields * kDescriptorSize)
-    f->fail("the header length " + std::to_string(hl) + " is too small for its " +
+    damaged("the header length " + std::to_string(hl) + " is too small for its " +
             std::to_string(fields) + " field descriptors");
 
+  // Everything else that disagrees is gathered, so that one message (and
+  // `check`) names every fault at once.
+  std::vector<std::string> faults;
   uint32_t offset = 1;
   for (size_t i = 0; i < fields; ++i) {
     const uint8_t* d = desc.data() + i * kDescriptorSize;
@@ -155,28 +168,86 @@ std::unique_ptr<DbfFile> DbfFile::open(const std::filesystem::path& path,
       else
         std::snprintf(shown, sizeof shown, "\\x%02X", d[11]);
       f->fail("field " + def.name + " has type '" + std::string(shown) +
-              "', which this program cannot read");
+                  "', which this program cannot read",
+              ErrorKind::Damaged);
     }
     def.width = d[16];
     def.decimals = d[17];
-    if (def.width == 0) f->fail("field " + def.name + " has width 0");
+    if (def.width == 0) damaged("field " + def.name + " has width 0");
     if (def.type == FieldType::Date && def.width != 8)
-      f->fail("date field " + def.name + " has width " + std::to_string(def.width) + ", not 8");
+      damaged("date field " + def.name + " has width " + std::to_string(def.width) + ", not 8");
     if (def.type == FieldType::Memo && def.width != 10 && def.width != 4)
-      f->fail("memo field " + def.name + " has width " + std::to_string(def.width));
-    if (def.type != FieldType::Numeric && def.type != FieldType::Float) def.decimals = 0;
+      damaged("memo field " + def.name + " has width " + std::to_string(def.width));
+    const bool number = def.type == FieldType::Numeric || def.type == FieldType::Float;
+    if (number && def.decimals > 0 && def.decimals >= def.width)
+      faults.push_back("field " + def.name + " has " + std::to_string(def.decimals) +
+                       " decimals, which do not fit its width " + std::to_string(def.width));
+    if (!number) def.decimals = 0;
     f->m_offsets.push_back(offset);
     f->m_letters.push_back(letter);
     offset += uint32_t(def.width);
     f->m_schema.fields.push_back(std::move(def));
   }
-  if (f->m_record_size < offset)
-    f->fail("the record length " + std::to_string(f->m_record_size) +
-            " is smaller than its fields need (" + std::to_string(offset) + ")");
+  if (f->m_record_size != offset)
+    faults.push_back("the record length " + std::to_string(f->m_record_size) +
+                     " disagrees with the fields, which need " + std::to_string(offset));
 
-  // Trust the count unless the file holds fewer complete records.
-  const uint64_t available = (f->m_file_size - hl) / f->m_record_size;
-  if (available < f->m_count) f->m_count = uint32_t(available);
+  // Between the descriptors and the records: the 0D terminator, then nothing
+  // but zeros (Visual FoxPro keeps a 263-byte backlink there). A header
+  // length that ends before the terminator, or reaches into the records,
+  // would read every record shifted.
+  const uint64_t descriptors_end = 32 + fields * kDescriptorSize;
+  const auto header_byte = [&](uint64_t at) { return desc[size_t(at - 32)]; };
+  bool header_ok = true;
+  if (hl == descriptors_end) {
+    header_ok = descriptors_end >= 32 + desc.size() || header_byte(hl) != kTerminator;
+  } else if (header_byte(descriptors_end) != kTerminator && header_byte(descriptors_end) != 0) {
+    header_ok = false;
+  } else {
+    const bool backlink = head[0] >= 0x30 && head[0] <= 0x32 && hl == descriptors_end + 1 + 263;
+    for (uint64_t at = descriptors_end + 1; header_ok && !backlink && at < hl; ++at)
+      header_ok = header_byte(at) == 0;
+  }
+  if (!header_ok)
+    faults.push_back("the header length " + std::to_string(hl) + " disagrees with its " +
+                     std::to_string(fields) + " field descriptors, which end at " +
+                     std::to_string(descriptors_end + 1));
+
+  // The record count against the records the file holds. Past the counted
+  // records there may be the 1A end mark and junk after it, or records
+  // marked deleted (what an interrupted insert leaves, see insert()); a live
+  // record there is a row the count leaves out, which some readers show and
+  // others do not, so the file is refused rather than read as either.
+  const uint64_t rl = f->m_record_size;
+  const uint64_t counted_end = hl + uint64_t(f->m_count) * rl;
+  if (rl != offset) {
+    // Records of another length than the fields': nothing to count by.
+  } else if (counted_end > f->m_file_size) {
+    faults.push_back("the header counts " + std::to_string(f->m_count) +
+                     " records, but the file holds only " +
+                     std::to_string((f->m_file_size - hl) / rl));
+  } else {
+    uint64_t uncounted = 0;
+    for (uint64_t at = counted_end; at + rl <= f->m_file_size; at += rl) {
+      uint8_t flag = 0;
+      if (f->read_at(&flag, 1, at) != 1) break;
+      if (flag == ' ')
+        ++uncounted;
+      else if (flag != '*')
+        break;  // the end mark, or bytes that are no record
+    }
+    if (uncounted > 0)
+      faults.push_back("the header counts " + std::to_string(f->m_count) + " records, but " +
+                       std::to_string(uncounted) + " more follow them in the file");
+  }
+  if (!faults.empty()) {
+    ErrorDetails d;
+    d.file = path.string();
+    d.items = faults;
+    std::string all;
+    for (const auto& s : faults) all += (all.empty() ? "" : "; ") + s;
+    throw Error(ErrorKind::Damaged, std::move(d), path.string() + ": " + all);
+  }
 
   for (const auto& def : f->m_schema.fields)
     if (def.type == FieldType::Memo) {
@@ -310,7 +381,8 @@ void DbfFile::write_at(const void* data, size_t size, uint64_t offset, const cha
 }
 
 void DbfFile::prepare_write() {
-  if (m_read_only) fail("the table is open read-only; changes cannot be saved");
+  if (m_read_only)
+    fail("the table is open read-only; changes cannot be saved", ErrorKind::ReadOnly);
   if (m_prepared) return;
   // The stale production index goes out of use before any record changes, so
   // no reader ever pairs it with changed data.
@@ -334,6 +406,12 @@ void DbfFile::update(RowId id, const uint8_t* record) {
 RowId DbfFile::insert(const uint8_t* record) {
   if (m_count >= kNoRow - 1) fail("the table cannot hold more rows");
   prepare_write();
+  // Three writes, so that no reader ever sees a live row the header does not
+  // count: the record goes in marked deleted (with the 1A end byte after it),
+  // then the header counts it, then its deletion flag is cleared. Killed after
+  // the first write, the file holds a deleted record past the count, which
+  // every reader skips and the next insert overwrites; after the second, a
+  // counted deleted row, which every reader skips too.
   const uint64_t at = m_header_size + uint64_t(m_count) * m_record_size;
   const uint64_t end = at + m_record_size + 1;
   // Bytes beyond the new end are junk past the count: cut them first, so that
@@ -348,15 +426,18 @@ RowId DbfFile::insert(const uint8_t* record) {
   }
   m_scratch.resize(m_record_size + 1);
   std::memcpy(m_scratch.data(), record, m_record_size);
+  m_scratch[0] = '*';
   m_scratch[m_record_size] = kEndOfFile;
   write_at(m_scratch.data(), m_scratch.size(), at, "a new row");
   m_file_size = std::max(m_file_size, end);
-  // Only now does the header count the row (see the header comment).
   uint8_t head[7];
   stamp_day(*m_clock, head);
   put_le32(head + 3, m_count + 1);
   write_at(head, sizeof head, 1, "the header");
-  return m_count++;
+  // Counted now; should the last write fail, the row stays a deleted one.
+  const RowId id = m_count++;
+  if (record[0] != '*') write_at(record, 1, at, "a new row");
+  return id;
 }
 
 void DbfFile::erase(RowId id) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/store/error.h"
 #include "core/store/table_file.h"
 
 namespace vmx::store {
@@ -15,27 +16,36 @@ namespace vmx::store {
 // Opening reads and checks the header only and never writes. It throws Error
 // naming the file for a missing or unreadable file, an unknown version byte, an
 // encrypted table, a field type other than C N F D L M (naming the letter), no
-// fields, a header length too small for its field descriptors, a record length
-// smaller than the fields need, or a file shorter than its header. A file that
-// cannot be opened for writing is opened read-only (read_only() is then true).
+// fields, or a file shorter than its header. A header that disagrees with the
+// file is refused with kind Damaged, listing every disagreement: a record
+// length other than 1 + the fields' widths, a header length other than where
+// the field descriptors end (the 0D terminator, then only zeros, or Visual
+// FoxPro's 263-byte backlink), N/F decimals not below the width, a record
+// count larger than the records the file holds, or live records after the
+// counted ones (a count smaller than the data: read as the count, the next
+// insert would cut them off; read as the data, other readers disagree). Past
+// the counted records the 1A end byte, junk after it, and records marked
+// deleted are fine. A file that cannot be opened for writing is opened
+// read-only (read_only() is then true).
 //
-// Rows: the header's record count is trusted when the file holds at least that
-// many records; when it holds fewer, the complete records present are the rows.
-// Row id = record number. Deleted records (flag '*') are not handed to load()'s
-// sink, so the ids of a loaded table may have gaps: the in-memory table sizes its
-// arena by the largest id + 1. The record pointers given to the sink are valid
-// only during that call to the sink: the records are read in large pieces into
-// one reused buffer, so a big table is never held twice.
+// Rows: the header's record count. Row id = record number. Deleted records
+// (flag '*') are not handed to load()'s sink, so the ids of a loaded table may
+// have gaps: the in-memory table sizes its arena by the largest id + 1. The
+// record pointers given to the sink are valid only during that call to the
+// sink: the records are read in large pieces into one reused buffer, so a big
+// table is never held twice.
 //
 // Writes go through one file descriptor kept open, in place, never rewriting
 // the file:
 // - update: one write of the record at header length + id * record length;
-// - insert: first the record plus the 1A end byte after it, then the header's
-//   date and record count. (Bytes the file held beyond the new end are cut off
-//   before, so that size = header + count * record + 1.) A process killed between those writes
-//   leaves a file whose count still names only rows that are complete on disk, so it opens with
-//   every row posted before; the half-added row is junk beyond the count, which the next insert
-//   overwrites. A write that fails stops the insert there, with the same result;
+// - insert: any bytes the file held beyond the new end are cut off first, so
+//   that size = header + count * record + 1; then the record marked deleted
+//   plus the 1A end byte after it, then the header's date and record count,
+//   then the record's deletion flag cleared. A reader never sees a live row
+//   that the count leaves out: a process killed between those writes, or a
+//   write that fails, leaves a deleted record past the count or a counted
+//   deleted record, which every reader skips; the next insert overwrites the
+//   former;
 // - erase: one byte, the record's deletion flag, set to '*'.
 // Production index (.MDX): we do not maintain it. When byte 28 of the header
 // says a production index exists, the first write after opening sets it to 0
@@ -51,7 +61,8 @@ namespace vmx::store {
 //   as their text.
 // - N, F: right-aligned ASCII with exactly `decimals` digits after '.'. get
 //   also accepts ',' as the separator; blank, '*' fill (an overflow mark), or
-//   bytes that are not a number read as Null. set accepts Number, Integer and
+//   bytes that are not a number read as Null (unreadable() tells the last
+//   apart from blank). set accepts Number, Integer and
 //   Text (parsed; ConversionError when it is not a number; blank text blanks
 //   the field) and rounds to `decimals` half away from zero on the shortest
 //   decimal form of the value (2.675 becomes 2.68, as the user typed it, not as
@@ -98,6 +109,7 @@ class DbfFile final : public TableFile {
   std::string_view raw_text(const uint8_t* record, int field) const override;
   bool is_blank(const uint8_t* record, int field) const override;
   size_t field_offset(int field) const override { return m_offsets[size_t(field)]; }
+  std::optional<std::string> unreadable(const uint8_t* record, int field) const override;
   void blank_record(uint8_t* record) const override;
 
   // Records the file holds as rows (live and deleted): the ids handed out so far.
@@ -105,7 +117,10 @@ class DbfFile final : public TableFile {
 
  private:
   DbfFile() = default;
-  [[noreturn]] void fail(const std::string& problem) const;
+  [[noreturn]] void fail(const std::string& problem, ErrorKind kind = ErrorKind::Other,
+                         int os_error = 0) const;
+  [[noreturn]] void refuse_value(const FieldDef& def, const Value& v,
+                                 const std::string& problem) const;
   void read_memo_file(uint8_t version);
   void prepare_write();
   size_t read_at(void* data, size_t size, uint64_t offset) const;

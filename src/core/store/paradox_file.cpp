@@ -210,7 +210,7 @@ std::vector<std::filesystem::path> siblings_named(const std::filesystem::path& p
 ParadoxFile::ParadoxFile(const std::filesystem::path& path, const OpenOptions& options)
     : m_path(path), m_read_only(options.read_only) {
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) fail("file not found");
+  if (!std::filesystem::exists(path, ec)) fail("file not found", ErrorKind::FileMissing, ENOENT);
   if (std::filesystem::is_directory(path, ec)) fail("is a directory, not a table");
 
   platform::FileSystem& fs = platform::file_system();
@@ -274,12 +274,17 @@ void ParadoxFile::renumber(const std::vector<RowId>& to) {
 
 ParadoxFile::~ParadoxFile() = default;
 
-void ParadoxFile::fail(const std::string& problem) const {
-  throw Error("Paradox table " + m_path.string() + ": " + problem);
+void ParadoxFile::fail(const std::string& problem, ErrorKind kind, int os_error) const {
+  ErrorDetails d;
+  d.file = m_path.string();
+  d.os_error = os_error;
+  if (kind == ErrorKind::Damaged) d.items.push_back(problem);
+  throw Error(kind, std::move(d), "Paradox table " + m_path.string() + ": " + problem);
 }
 
 void ParadoxFile::parse_header(const std::vector<uint8_t>& b, uint64_t file_size) {
-  if (file_size < kFixedHeader) fail("the file is too short to be a table (damaged)");
+  if (file_size < kFixedHeader)
+    fail("the file is too short to be a table (damaged)", ErrorKind::Damaged);
   const uint8_t* h = b.data();
   const uint8_t file_type = h[0x04];
   const int block_kib = h[0x05];
@@ -287,37 +292,43 @@ void ParadoxFile::parse_header(const std::vector<uint8_t>& b, uint64_t file_size
   m_recsize = le16(h);
   m_header_size = le16(h + 0x02);
 
-  if (file_type > 8) fail("unknown file type " + std::to_string(file_type) + " (damaged)");
+  if (file_type > 8)
+    fail("unknown file type " + std::to_string(file_type) + " (damaged)", ErrorKind::Damaged);
   if (file_type != 0 && file_type != 2) fail("this is an index file, not a table");
   if (m_version < 3 || m_version > 15)
-    fail("unknown file version " + std::to_string(m_version) + " (damaged)");
+    fail("unknown file version " + std::to_string(m_version) + " (damaged)", ErrorKind::Damaged);
   if (block_kib < 1 || block_kib > 32)
-    fail("block size code " + std::to_string(block_kib) + " is out of range (damaged)");
-  if (m_recsize == 0) fail("record size is zero (damaged)");
+    fail("block size code " + std::to_string(block_kib) + " is out of range (damaged)",
+         ErrorKind::Damaged);
+  if (m_recsize == 0) fail("record size is zero (damaged)", ErrorKind::Damaged);
   if (m_header_size == 0 || m_header_size % kHeaderUnit != 0)
-    fail("header size " + std::to_string(m_header_size) + " is not valid (damaged)");
-  if (m_header_size > file_size) fail("the header runs past the end of the file (truncated)");
+    fail("header size " + std::to_string(m_header_size) + " is not valid (damaged)",
+         ErrorKind::Damaged);
+  if (m_header_size > file_size)
+    fail("the header runs past the end of the file (truncated)", ErrorKind::Damaged);
   m_block_size = uint32_t(block_kib) * 1024;
-  if (m_recsize > m_block_size - kBlockHead) fail("records are larger than a block (damaged)");
+  if (m_recsize > m_block_size - kBlockHead)
+    fail("records are larger than a block (damaged)", ErrorKind::Damaged);
   m_capacity = (m_block_size - kBlockHead) / m_recsize;
 
   const bool data_header = m_version >= 5;  // levels 4 and later carry 0x58..0x77
   uint32_t key1 = le32(h + 0x25);
   if (key1 == 0xFF00FF00u) key1 = data_header ? le32(h + 0x5C) : 0;
-  if (key1 != 0) fail("the table is encrypted (password protected); it cannot be read");
+  if (key1 != 0)
+    fail("the table is encrypted (password protected); it cannot be read", ErrorKind::Damaged);
   if (data_header) m_code_page = le16(h + 0x6A);
 
   const int nfields = le16(h + 0x21);
   int nkeys = le16(h + 0x23);
   if (nfields == 0 || nfields > 255)
-    fail("field count " + std::to_string(nfields) + " is not valid (damaged)");
-  if (nkeys > nfields) fail("more key fields than fields (damaged)");
+    fail("field count " + std::to_string(nfields) + " is not valid (damaged)", ErrorKind::Damaged);
+  if (nkeys > nfields) fail("more key fields than fields (damaged)", ErrorKind::Damaged);
   if (file_type != 0) nkeys = 0;
 
   size_t pos = data_header ? 0x78 : kFixedHeader;
   const size_t end = m_header_size;
   auto need = [&](size_t n) {
-    if (pos + n > end) fail("the field list runs past the header (damaged)");
+    if (pos + n > end) fail("the field list runs past the header (damaged)", ErrorKind::Damaged);
   };
   need(size_t(nfields) * 2);
   size_t sum = 0;
@@ -329,10 +340,12 @@ void ParadoxFile::parse_header(const std::vector<uint8_t>& b, uint64_t file_size
       fail("field " + std::to_string(i + 1) + " has unknown type " + std::to_string(t));
     int width = fixed_width(t) ? fixed_width(t) : size;
     if (fixed_width(t) && t != kBcd && size != width)
-      fail("field " + std::to_string(i + 1) + " has the wrong size for its type (damaged)");
-    if (width == 0) fail("field " + std::to_string(i + 1) + " has size zero (damaged)");
+      fail("field " + std::to_string(i + 1) + " has the wrong size for its type (damaged)",
+           ErrorKind::Damaged);
+    if (width == 0)
+      fail("field " + std::to_string(i + 1) + " has size zero (damaged)", ErrorKind::Damaged);
     if ((t >= kMemo && t <= kGraphic) && width < 11)
-      fail("memo field " + std::to_string(i + 1) + " is too short (damaged)");
+      fail("memo field " + std::to_string(i + 1) + " is too short (damaged)", ErrorKind::Damaged);
     FieldDef& f = m_schema.fields[size_t(i)];
     f.type = field_type_of(t);
     f.width = width;
@@ -343,7 +356,8 @@ void ParadoxFile::parse_header(const std::vector<uint8_t>& b, uint64_t file_size
   }
   if (sum != m_recsize)
     fail("record size " + std::to_string(m_recsize) + " differs from the fields' total " +
-         std::to_string(sum) + " (damaged)");
+             std::to_string(sum) + " (damaged)",
+         ErrorKind::Damaged);
   m_schema.key_fields = nkeys;
   for (int i = 0; i < nkeys; ++i) m_keysize += size_t(m_schema.fields[size_t(i)].width);
 
@@ -354,7 +368,7 @@ void ParadoxFile::parse_header(const std::vector<uint8_t>& b, uint64_t file_size
   for (auto& f : m_schema.fields) {
     size_t n = 0;
     while (pos + n < end && h[pos + n] != 0) ++n;
-    if (pos + n >= end) fail("the field names run past the header (damaged)");
+    if (pos + n >= end) fail("the field names run past the header (damaged)", ErrorKind::Damaged);
     f.name = gbk_to_utf8(std::string_view(reinterpret_cast<const char*>(h + pos), n));
     pos += n + 1;
   }
@@ -367,9 +381,19 @@ void ParadoxFile::parse_chain(const std::vector<uint8_t>& b, uint64_t file_size)
   const uint32_t whole = uint32_t(std::min<uint64_t>(data / m_block_size, 0xFFFF));
   const uint32_t partial =
       uint32_t(std::min<uint64_t>((data + m_block_size - 1) / m_block_size, 0xFFFF));
+  // A header that claims blocks the file does not hold, or ends its chain
+  // outside the file, was not written by a writer that kept it consistent.
+  const uint32_t claimed = le16(b.data() + 0x0C), last_block = le16(b.data() + 0x10);
+  if (claimed > partial)
+    fail("the header counts " + std::to_string(claimed) + " blocks, the file holds only " +
+             std::to_string(partial) + " (damaged)",
+         ErrorKind::Damaged);
+  if (last_block > whole)
+    fail("the last block " + std::to_string(last_block) + " lies outside the file (damaged)",
+         ErrorKind::Damaged);
   // New blocks go after everything that is in the file or that the header
   // claims, so a block left behind by an interrupted split is never reused.
-  m_file_blocks = std::max<uint32_t>(partial, le16(b.data() + 0x0C));
+  m_file_blocks = std::max<uint32_t>(partial, claimed);
   m_blocks.assign(size_t(m_file_blocks) + 1, Block{});
 
   uint32_t block = le16(b.data() + 0x0E);
@@ -382,14 +406,17 @@ void ParadoxFile::parse_chain(const std::vector<uint8_t>& b, uint64_t file_size)
   while (block != 0) {
     if (block > whole)
       fail("the block chain points to block " + std::to_string(block) +
-           ", past the end of the file (truncated or damaged)");
+               ", past the end of the file (truncated or damaged)",
+           ErrorKind::Damaged);
     if (seen[block])
-      fail("the block chain loops back to block " + std::to_string(block) + " (damaged)");
+      fail("the block chain loops back to block " + std::to_string(block) + " (damaged)",
+           ErrorKind::Damaged);
     seen[block] = true;
     const uint8_t* p = b.data() + block_pos(uint16_t(block));
     const int64_t last = int16_t(le16(p + 4));
     if (last < -rs || last % rs != 0 || last / rs + 1 > int64_t(m_capacity))
-      fail("block " + std::to_string(block) + " claims more records than it can hold (damaged)");
+      fail("block " + std::to_string(block) + " claims more records than it can hold (damaged)",
+           ErrorKind::Damaged);
     const size_t count = size_t(last / rs + 1);
     Block& blk = m_blocks[block];
     blk.next = le16(p);
@@ -505,7 +532,14 @@ void ParadoxFile::set(uint8_t* record, int field, const Value& v) const {
   uint8_t out[32] = {};
   std::string text;  // alpha only
   const uint8_t t = m_types[size_t(field)];
-  auto refuse = [&](const std::string& why) { fail("field " + f.name + ": " + why); };
+  auto refuse = [&](const std::string& why) {
+    ErrorDetails d;
+    d.file = m_path.string();
+    d.field = f.name;
+    d.text = v.as_string();
+    throw Error(ErrorKind::DoesNotFit, std::move(d),
+                "Paradox table " + m_path.string() + ": field " + f.name + ": " + why);
+  };
   auto integral = [&](int64_t lo, int64_t hi) -> int64_t {
     double d = v.as_number();
     if (v.kind() == Value::Kind::Integer) {
@@ -567,8 +601,12 @@ void ParadoxFile::set(uint8_t* record, int field, const Value& v) const {
       }
     }
   } catch (const ConversionError& e) {
-    throw ConversionError("Paradox table " + m_path.string() + ": field " + f.name + ": " +
-                          e.what());
+    ErrorDetails d = e.details();
+    d.file = m_path.string();
+    d.field = f.name;
+    throw ConversionError(
+        e.kind(), std::move(d),
+        "Paradox table " + m_path.string() + ": field " + f.name + ": " + e.what());
   }
   // Everything is checked: now the buffer changes.
   uint8_t* p = record + m_offsets[size_t(field)];
@@ -583,7 +621,7 @@ void ParadoxFile::set(uint8_t* record, int field, const Value& v) const {
 // Writing
 
 void ParadoxFile::begin_write() {
-  if (m_read_only) fail("the table is read-only; the change was not saved");
+  if (m_read_only) fail("the table is read-only; the change was not saved", ErrorKind::ReadOnly);
   std::vector<uint8_t>().swap(m_loaded);  // would go stale
 }
 
@@ -832,7 +870,7 @@ void ParadoxFile::insert_keyed(const uint8_t* record, RowId id) {
   }
   const size_t p = lo;
   if (p < count && key_at(p) == key)
-    fail("key violation: a row with the same key is already in the table");
+    fail("key violation: a row with the same key is already in the table", ErrorKind::KeyViolation);
 
   // The block's records with the new one in place, in memory.
   std::vector<uint8_t> rows(buf.begin() + kBlockHead,

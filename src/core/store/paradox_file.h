@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/store/error.h"
 #include "core/store/table_file.h"
 
 namespace vmx::store {
@@ -117,7 +118,8 @@ class ParadoxFile final : public TableFile {
     uint16_t slot = 0;
   };
 
-  [[noreturn]] void fail(const std::string& problem) const;
+  [[noreturn]] void fail(const std::string& problem, ErrorKind kind = ErrorKind::Other,
+                         int os_error = 0) const;
   void read_whole();
   void parse_header(const std::vector<uint8_t>& bytes, uint64_t file_size);
   void parse_chain(const std::vector<uint8_t>& bytes, uint64_t file_size);

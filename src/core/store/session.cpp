@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/store/error.h"
+#include "core/store/table_check.h"
 
 namespace vmx::store {
 
@@ -146,7 +147,25 @@ std::shared_ptr<Table> Session::open_table(std::string_view where, std::string_v
     ro.read_only = true;
     f = open_table_file(path, ro);
   }
+  // Before the program writes to a table of its own, the fields it needs must
+  // be there; a file that cannot be written is only read, so it may lack some.
+  const TableSpec* spec = find_table_spec(path.filename().string());
+  if (!f->read_only() && spec && !spec->earlier_version) {
+    auto faults = catalogue_faults(*f, *spec);
+    if (!faults.empty()) throw faults.front();
+  }
   auto t = std::make_shared<Table>(std::move(f), indexes_for(path.filename().string()));
+  // Cells that read as blank although they hold something would make totals
+  // silently wrong: say which they are, and write nothing to the table until
+  // they are mended.
+  if (!t->file().read_only()) {
+    auto cells = unreadable_cells(*t);
+    if (!cells.empty()) {
+      const Error refusal = unreadable_cells_error(*t, std::move(cells));
+      t->refuse_writes(refusal);
+      if (m_dialogs) m_dialogs->warn(user_message(refusal));
+    }
+  }
   m_tables[key] = t;
   return t;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/platform/dialogs.h"
 #include "core/store/table.h"
 
 namespace vmx::store {
@@ -50,6 +51,10 @@ class Session {
   void set_password(std::string password) { m_password = std::move(password); }
   const std::string& password() const { return m_password; }
 
+  // Where open_table warns about a table it will not write to (cells that
+  // cannot be read). Without one the warning is only the refusal of writes.
+  void set_dialogs(platform::Dialogs* dialogs) { m_dialogs = dialogs; }
+
   // `where` is an alias name or a directory path (".\user", an absolute path).
   // The file name is found without regard to case.
   std::filesystem::path resolve(std::string_view where, std::string_view file) const;
@@ -57,7 +62,11 @@ class Session {
   bool is_alias(std::string_view where) const { return has_alias(where); }
 
   // Opens (or shares) the table of a file. Index definitions come from the
-  // catalogue by file name. Throws Error for a missing or unreadable file.
+  // catalogue by file name. Throws Error for a missing, unreadable or damaged
+  // file, and, when the file can be written, for a catalogue table lacking a
+  // field the program needs (or holding it with another type or narrower).
+  // A writable table with unreadable cells opens, but refuses every change
+  // (the Dialogs are warned once, listing the cells).
   std::shared_ptr<Table> open_table(std::string_view where, std::string_view file);
   // Drops the shared table of a file so the next open reads it from disk again
   // (used after a file was replaced on disk, e.g. by a batch move in copy mode).
@@ -82,6 +91,7 @@ class Session {
   std::map<int, User> m_users;
   int m_next_user = 1;
   std::string m_password;
+  platform::Dialogs* m_dialogs = nullptr;
   std::unique_ptr<DirLock> m_lock;
 };
 

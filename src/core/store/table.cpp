@@ -384,6 +384,7 @@ void Table::reload() {
 }
 
 RowId Table::insert(const uint8_t* rec) {
+  if (m_refusal) throw *m_refusal;
   WriteLock lock(*this);
   const RowId id = write_through([&] { return m_file->insert(rec); });
   lock.done();
@@ -418,6 +419,7 @@ void Table::merge_unchanged(RowId id, const uint8_t* base, uint8_t* out) const {
 }
 
 void Table::update(RowId id, const uint8_t* rec, const uint8_t* base) {
+  if (m_refusal) throw *m_refusal;
   WriteLock lock(*this);
   if (!alive(id)) throw Error("the row to change is no longer in " + path().filename().string());
   if (base) {
@@ -435,6 +437,7 @@ void Table::update(RowId id, const uint8_t* rec, const uint8_t* base) {
 }
 
 void Table::erase(RowId id) {
+  if (m_refusal) throw *m_refusal;
   WriteLock lock(*this);
   if (!alive(id)) throw Error("the row to delete is no longer in " + path().filename().string());
   write_through([&] { m_file->erase(id); });

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/store/catalogue.h"
+#include "core/store/error.h"
 #include "core/store/table_file.h"
 
 namespace vmx::store {
@@ -54,6 +55,8 @@ class Table {
   const IndexDef* find_index(std::string_view name) const;  // case-insensitive
 
   size_t row_count() const { return m_live; }
+  // One past the largest row id (ids of deleted rows included).
+  size_t row_capacity() const { return m_alive.size(); }
   bool alive(RowId id) const { return id < m_alive.size() && m_alive[id]; }
   const uint8_t* record(RowId id) const { return m_arena.data() + size_t(id) * m_recsize; }
   Value get(RowId id, int field) const { return m_file->get(record(id), field); }
@@ -75,6 +78,11 @@ class Table {
   size_t lower_bound(const OrderSpec& spec, std::string_view key);
   // Encodes a value as the key part of a field (for searches by key).
   std::string key_part(int field, const Value& v) const;
+
+  // From now on every change throws `why` and leaves file and memory alone
+  // (a table whose contents the program cannot trust is not written).
+  void refuse_writes(const Error& why) { m_refusal = std::make_shared<Error>(why); }
+  const Error* write_refusal() const { return m_refusal.get(); }
 
   // Changes: written to the file, then to memory; listeners are told.
   RowId insert(const uint8_t* record);
@@ -143,6 +151,7 @@ class Table {
   size_t m_number_count = 0;
   std::vector<double> m_numbers;  // row id * m_number_count + slot
   std::map<int, Listener> m_listeners;
+  std::shared_ptr<Error> m_refusal;
   int m_next_listener = 1;
   platform::FileStamp m_stamp;  // the file as our last read or change left it
   bool m_stale = false;         // a failed write: read the file again before use

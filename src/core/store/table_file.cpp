@@ -1,6 +1,7 @@
 #include "core/store/table_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -67,8 +68,13 @@ ScopedTableClock::~ScopedTableClock() { g_table_clock = m_previous; }
 
 void throw_io_error(const std::filesystem::path& table, const std::string& what,
                     const platform::FileError& e) {
+  // Opening and reading fail as reads; everything else changes the file.
+  const bool reading = what.starts_with("cannot open") || what.starts_with("cannot read");
+  const ErrorKind kind = e.os_error() == ENOENT ? ErrorKind::FileMissing
+                         : reading              ? ErrorKind::CannotRead
+                                                : ErrorKind::CannotWrite;
   throw IoError(table.string() + ": " + what + ": " + std::generic_category().message(e.os_error()),
-                table.string(), e.os_error());
+                table.string(), e.os_error(), kind);
 }
 
 void replace_file(const std::filesystem::path& path, const std::filesystem::path& tmp,

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,6 +88,14 @@ class TableFile {
   virtual bool is_blank(const uint8_t* record, int field) const = 0;
   // Where a field's bytes start in the record (its width is in the schema).
   virtual size_t field_offset(int field) const = 0;
+  // The stored characters of a cell that is not blank yet does not read as
+  // its field's type (a dBase number "abc", "1.2.3" or "nan", a date that
+  // does not exist); such a cell reads as blank. nullopt for a readable cell.
+  virtual std::optional<std::string> unreadable(const uint8_t* record, int field) const {
+    (void)record;
+    (void)field;
+    return std::nullopt;
+  }
   // Fills a new record buffer with a blank row.
   virtual void blank_record(uint8_t* record) const = 0;
 };

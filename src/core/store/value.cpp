@@ -68,6 +68,11 @@ std::string format_number(double d) {
 }
 
 namespace {
+[[noreturn]] void not_a(ErrorKind kind, const std::string& text, const char* what) {
+  ErrorDetails d;
+  d.text = text;
+  throw ConversionError(kind, std::move(d), "'" + text + "' is not a valid " + what);
+}
 std::string time_text(int64_t ms) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", int(ms / 3600000), int(ms / 60000 % 60),
@@ -83,7 +88,7 @@ double parse_number(std::string_view s) {
   double d = 0;
   const auto r = std::from_chars(s.data(), s.data() + s.size(), d);
   if (r.ec != std::errc() || r.ptr != s.data() + s.size())
-    throw ConversionError("'" + std::string(s) + "' is not a valid floating point value");
+    not_a(ErrorKind::BadNumber, std::string(s), "floating point value");
   return d;
 }
 }  // namespace
@@ -130,7 +135,7 @@ int64_t Value::as_integer() const {
   if (m_kind == Kind::Number || m_kind == Kind::Text) {
     const double d = as_number();
     if (!std::isfinite(d) || std::fabs(d) > 9.2e18)
-      throw ConversionError("'" + as_string() + "' is not a valid integer value");
+      not_a(ErrorKind::BadInteger, as_string(), "integer value");
     return static_cast<int64_t>(std::trunc(d));
   }
   if (m_kind == Kind::Null) return 0;
@@ -146,7 +151,7 @@ bool Value::as_bool() const {
       const char c = m_text[0];
       if (c == 'T' || c == 't' || c == 'Y' || c == 'y') return true;
       if (c == 'F' || c == 'f' || c == 'N' || c == 'n') return false;
-      throw ConversionError("'" + m_text + "' is not a valid boolean value");
+      not_a(ErrorKind::BadBoolean, m_text, "boolean value");
     }
     case Kind::Number:
       return m_num != 0;
@@ -165,10 +170,10 @@ Date Value::as_date() const {
     case Kind::Text: {
       if (m_text.empty()) return Date();
       if (auto d = Date::parse(m_text)) return *d;
-      throw ConversionError("'" + m_text + "' is not a valid date");
+      not_a(ErrorKind::BadDate, m_text, "date");
     }
     default:
-      throw ConversionError("'" + as_string() + "' is not a valid date");
+      not_a(ErrorKind::BadDate, as_string(), "date");
   }
 }
 
@@ -176,7 +181,7 @@ int32_t Value::as_time() const {
   if (m_kind == Kind::Time) return static_cast<int32_t>(m_int);
   if (m_kind == Kind::Timestamp) return static_cast<int32_t>(m_num);
   if (m_kind == Kind::Null) return 0;
-  throw ConversionError("'" + as_string() + "' is not a valid time");
+  not_a(ErrorKind::BadTime, as_string(), "time");
 }
 
 bool operator==(const Value& a, const Value& b) {

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   vmx::platform::LoggingHelp help;
   vmx::store::Session session;
   app.set_dialogs(&dialogs);
+  session.set_dialogs(&dialogs);
 
   // The program works on the installation it is started in.
   vmx::app::TForm1 login(session, dialogs, clock, help,

@@ -14,7 +14,7 @@ void print_holdings_report(QWidget* parent, app::Workspace& workspace) {
   } catch (const store::Error& e) {
     // The rows are untouched and the cursor is back on its row; only the
     // printing failed.
-    workspace.dialogs().error(e.what());
+    workspace.dialogs().error(store::user_message(e));
   }
 }
 

@@ -221,7 +221,7 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
   try {
     m_cursor.set(def.name, *v);
   } catch (const store::Error& e) {
-    return fail(e.what());
+    return fail(store::user_message(e));
   }
   emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1));
   return true;
@@ -233,7 +233,7 @@ bool TableModel::post() {
   try {
     m_cursor.post();
   } catch (const store::Error& e) {
-    return fail(e.what());
+    return fail(store::user_message(e));
   }
   return true;
 }
@@ -252,7 +252,7 @@ bool TableModel::append_row() {
     m_cursor.append();
   } catch (const store::Error& e) {
     endInsertRows();
-    return fail(e.what());
+    return fail(store::user_message(e));
   }
   endInsertRows();
   return true;
@@ -268,7 +268,7 @@ bool TableModel::remove_row(int row) {
   try {
     m_cursor.remove();
   } catch (const store::Error& e) {
-    return fail(e.what());
+    return fail(store::user_message(e));
   }
   return true;
 }

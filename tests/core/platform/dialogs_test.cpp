@@ -31,11 +31,13 @@ TEST(ErrorBoundary, StopsTheOperationAndShowsTheError) {
   int steps = 0;
   EXPECT_FALSE(run_guarded(d, [&] {
     ++steps;
-    throw vmx::store::ConversionError("'abc' is not a valid floating point value");
+    throw vmx::store::ConversionError(vmx::store::ErrorKind::BadNumber, vmx::store::ErrorDetails::of({}, {}, "abc"),
+                                      "'abc' is not a valid floating point value");
   }));
   EXPECT_EQ(steps, 1);
   EXPECT_EQ(d.shown().back().kind, ScriptedDialogs::Kind::Error);
-  EXPECT_EQ(d.shown().back().text, "'abc' is not a valid floating point value");
+  // The user reads the Chinese text; what() stays the technical one.
+  EXPECT_EQ(d.shown().back().text, "“abc”不是有效的数值");
   EXPECT_TRUE(run_guarded(d, [] {}));
   EXPECT_FALSE(run_ignoring_exceptions(d, [] { throw vmx::store::Error("key violation"); }));
   EXPECT_EQ(d.shown().back(), (ScriptedDialogs::Shown{ScriptedDialogs::Kind::Inform,
