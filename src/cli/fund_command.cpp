@@ -14,6 +14,7 @@
 #include "core/fund/unit_price.h"
 #include "core/login/workspace.h"
 #include "core/platform/clock.h"
+#include "core/platform/error_boundary.h"
 #include "core/platform/help.h"
 #include "core/platform/scripted_dialogs.h"
 #include "core/store/error.h"
@@ -124,7 +125,7 @@ int cmd_fund(const std::vector<std::string>& args) {
     app::LoginState login = login_without_password(session, dir, positional[1]);
     ws = std::make_unique<app::Workspace>(session, dialogs, clock, help, std::move(login));
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "fund: %s\n", e.what());
+    std::fprintf(stderr, "fund: %s\n", platform::describe(e).c_str());
     return kUsageError;
   }
   fund::FundLedger& f = ws->fund();
@@ -160,7 +161,7 @@ int cmd_fund(const std::vector<std::string>& args) {
     if (search) return fund::fee_search(f, types) > 0 ? kOk : kStopped;
     return fund::extract_all(f, types) ? kOk : kStopped;
   } catch (const store::ConversionError& e) {
-    std::fputs((std::string(e.what()) + "\n").c_str(), stdout);
+    std::fputs((platform::describe(e) + "\n").c_str(), stdout);
     return kStopped;
   }
 }
