@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "core/platform/file_system.h"
 #include "core/platform/error_boundary.h"
+#include "core/platform/file_system.h"
 
 namespace {
 

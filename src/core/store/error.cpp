@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "core/store/typed_text.h"
+
 namespace vmx::store {
 
 std::string os_error_text(int err) {
@@ -78,13 +80,13 @@ std::string user_message(const Error& e) {
     case ErrorKind::DoesNotFit:
       return "数值 " + d.text + " 放不进" + table + " 的字段 " + d.field + ",这一行没有保存。";
     case ErrorKind::BadNumber:
-      return "“" + d.text + "”不是有效的数值";
+      return not_a_number(d.text);
     case ErrorKind::BadInteger:
-      return "“" + d.text + "”不是有效的整数";
+      return not_a_whole_number(d.text);
     case ErrorKind::BadBoolean:
       return "“" + d.text + "”不是有效的逻辑值";
     case ErrorKind::BadDate:
-      return "“" + d.text + "”不是有效的日期";
+      return not_a_date(d.text);
     case ErrorKind::BadTime:
       return "“" + d.text + "”不是有效的时间";
   }

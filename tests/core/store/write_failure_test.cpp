@@ -97,8 +97,10 @@ TEST(WriteFailureTest, DbaseInsertStopsCleanly) {
   Schema schema;
   schema.fields = {{"CODE", FieldType::Character, 6, 0}, {"PRICE", FieldType::Numeric, 10, 3}};
   const size_t record = 1 + 6 + 10;
-  // A fresh session's first insert writes: the header's date, the record with
-  // the end marker after it, the header's date and count.
+  // A fresh session's first insert writes: the header's date, the record
+  // (marked deleted) with the end marker after it, the header's date and
+  // count, the record's deletion flag. A failure at any of them leaves no
+  // live row that the count leaves out.
   const Case cases[] = {
       {"header date", {.nth_write = 1}, false},
       {"record", {.nth_write = 2}, false},
@@ -106,6 +108,7 @@ TEST(WriteFailureTest, DbaseInsertStopsCleanly) {
       {"end marker", {.nth_write = 2, .error = EIO, .written_first = record}, false},
       {"header count", {.nth_write = 3, .error = EIO}, false},
       {"header count, torn", {.nth_write = 3, .written_first = 3}, false},
+      {"deletion flag", {.nth_write = 4, .error = EIO}, false},
   };
   for (const Case& c : cases) run_case(c, "t.dbf", schema, 3, "new");
 }
