@@ -20,7 +20,7 @@ class QueryModelTest : public QObject {
     m_dir = std::make_unique<test::TempDir>();
     Schema s;
     s.fields = {{"CODE", FieldType::Character, 6, 0}, {"AMT", FieldType::Numeric, 12, 3}};
-    auto f = create_table_file(*m_dir / "tr2.DBF", s);
+    auto f = create_table_file(*m_dir / "book.DBF", s);
     std::vector<uint8_t> buf(f->record_size());
     const std::pair<const char*, double> rows[] = {
         {"600000", 100}, {"600000", 0.1}, {"0001", 5}, {"0002", 7}, {"0002", 0.2}};
@@ -40,9 +40,9 @@ class QueryModelTest : public QObject {
 
   void master_and_detail_through_views() {
     Query upper(*m_session, "ubx");
-    upper.set_text("select code, sum(amt) as 数量 from tr2.dbf group by code order by code");
+    upper.set_text("select code, sum(amt) as 数量 from book.dbf group by code order by code");
     Query lower(*m_session, "ubx");
-    lower.set_text("select code, amt from tr2.dbf where code=:code order by amt");
+    lower.set_text("select code, amt from book.dbf where code=:code order by amt");
     lower.set_master(&upper);
     ui::QueryModel up(upper), low(lower);
     QAbstractItemModelTester t1(&up, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -84,7 +84,7 @@ class QueryModelTest : public QObject {
                  Qt::AlignHorizontal_Mask,
              Qt::AlignLeft);
     lower.close();
-    upper.set_text("select code as c from tr2.dbf");
+    upper.set_text("select code as c from book.dbf");
     upper.open();
     QCOMPARE(up.headerData(0, Qt::Horizontal).toString(), QStringLiteral("c"));
 

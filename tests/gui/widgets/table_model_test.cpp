@@ -40,7 +40,7 @@ class TableModelTest : public QObject {
     s.fields = {{"CODE", FieldType::Character, 6, 0},
                 {"NAME", FieldType::Character, 8, 0},
                 {"PRICE", FieldType::Numeric, 10, 3}};
-    auto f = create_table_file(*m_dir / "allstocks.DBF", s);
+    auto f = create_table_file(*m_dir / "stocks.DBF", s);
     std::vector<uint8_t> buf(f->record_size());
     const char* rows[][2] = {{"600001", "邯郸钢铁"}, {"000001", "深发展"}, {"9996", "深证指数"}};
     for (auto& r : rows) {
@@ -59,7 +59,7 @@ class TableModelTest : public QObject {
   }
 
   void follows_every_cursor() {
-    Cursor grid(*m_session, "ubx", "allstocks.dbf");
+    Cursor grid(*m_session, "ubx", "stocks.dbf");
     grid.open();
     ui::TableModel model(grid);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -69,7 +69,7 @@ class TableModelTest : public QObject {
     QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("名称"));
     QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("邯郸钢铁"));
 
-    Cursor other(*m_session, "ubx", "ALLSTOCKS.DBF");
+    Cursor other(*m_session, "ubx", "STOCKS.DBF");
     other.open();
     other.append();
     other.set_string("CODE", "999999");
@@ -143,7 +143,7 @@ class TableModelTest : public QObject {
   // the focus from the open editor (which hands its text in again).
   void refused_value_is_reported_once() {
     FocusTakingDialogs dialogs;
-    Cursor c(*m_session, "ubx", "allstocks.dbf");
+    Cursor c(*m_session, "ubx", "stocks.dbf");
     c.open();
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
@@ -169,10 +169,10 @@ class TableModelTest : public QObject {
   }
 
   void edits_through_the_buffer() {
-    Cursor grid(*m_session, "ubx", "allstocks.dbf");
+    Cursor grid(*m_session, "ubx", "stocks.dbf");
     grid.set_index_fields("CODE");
     grid.open();
-    Cursor other(*m_session, "ubx", "allstocks.dbf");
+    Cursor other(*m_session, "ubx", "stocks.dbf");
     other.open();
     ui::TableModel model(grid);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
