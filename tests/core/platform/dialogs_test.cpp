@@ -31,7 +31,8 @@ TEST(ErrorBoundary, StopsTheOperationAndShowsTheError) {
   int steps = 0;
   EXPECT_FALSE(run_guarded(d, [&] {
     ++steps;
-    throw vmx::store::ConversionError(vmx::store::ErrorKind::BadNumber, vmx::store::ErrorDetails::of({}, {}, "abc"),
+    throw vmx::store::ConversionError(vmx::store::ErrorKind::BadNumber,
+                                      vmx::store::ErrorDetails::of({}, {}, "abc"),
                                       "'abc' is not a valid floating point value");
   }));
   EXPECT_EQ(steps, 1);
