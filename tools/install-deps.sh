@@ -14,6 +14,7 @@ packages=(
   g++
   libbenchmark-dev
   libclang-rt-14-dev
+  libcli11-dev
   libgmock-dev
   libgtest-dev
   libqt6opengl6-dev

@@ -26,3 +26,14 @@ app::LoginState login_without_password(store::Session& session,
 }
 
 }  // namespace vmx::cli
+
+namespace vmx::cli {
+
+AccountRun::AccountRun(const AccountArgs& account, bool answer, platform::Clock& clock)
+    : dialogs(answer) {
+  session.set_dialogs(&dialogs);
+  app::LoginState login = login_without_password(session, account.program_dir, account.name);
+  m_workspace = std::make_unique<app::Workspace>(session, dialogs, clock, help, std::move(login));
+}
+
+}  // namespace vmx::cli

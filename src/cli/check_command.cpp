@@ -1,9 +1,10 @@
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/command.h"
 #include "core/platform/error_boundary.h"
 #include "core/store/catalogue.h"
 #include "core/store/error.h"
@@ -45,23 +46,35 @@ int check_file(const std::filesystem::path& path) {
 
 }  // namespace
 
-int cmd_check(const std::vector<std::string>& args) {
-  if (args.empty() || args.front().starts_with("--")) {
-    std::fputs("usage: valmorix-cli check FILE...\n", stderr);
-    return kUsageError;
-  }
+namespace {
+
+int run_check(const std::vector<std::string>& files) {
   int faults = 0;
   bool unreadable = false;
-  for (const auto& a : args) {
+  for (const auto& f : files) {
     try {
-      faults += check_file(a);
+      faults += check_file(f);
     } catch (const std::exception& e) {
-      std::fprintf(stderr, "check: %s\n", platform::describe(e).c_str());
+      fail("check", platform::describe(e));
       unreadable = true;
     }
   }
   if (unreadable) return kUsageError;
   return faults > 0 ? kStopped : kOk;
+}
+
+}  // namespace
+
+// valmorix-cli check FILE...
+void add_check_command(Commands& commands) {
+  auto files = std::make_shared<std::vector<std::string>>();
+  CLI::App& cmd = commands.add(
+      "check",
+      "Lists every fault of table files, one per line: a header that disagrees with the file, a "
+      "field the program needs missing or unfit, a number or date cell that cannot be read. Exit "
+      "1 when it finds any, 0 when the files are clean.",
+      [files] { return run_check(*files); });
+  cmd.add_option("FILE", *files, "dBase or Paradox table files")->required();
 }
 
 }  // namespace vmx::cli

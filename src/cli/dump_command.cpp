@@ -1,9 +1,11 @@
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/command.h"
+#include "cli/csv.h"
 #include "core/platform/error_boundary.h"
 #include "core/store/catalogue.h"
 #include "core/store/cursor.h"
@@ -99,41 +101,17 @@ std::string csv_field(const std::string& s) {
   return out + "\"";
 }
 
-int cmd_dump(const std::vector<std::string>& args) {
-  std::string file, index, order, format = "csv";
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) return false;
-      out = args[++i];
-      return true;
-    };
-    if (a == "--index") {
-      if (!value(index))
-        return (std::fputs("dump: --index needs a tag name\n", stderr), kUsageError);
-    } else if (a == "--order") {
-      if (!value(order))
-        return (std::fputs("dump: --order needs field names\n", stderr), kUsageError);
-    } else if (a == "--format") {
-      if (!value(format) || (format != "csv" && format != "json"))
-        return (std::fputs("dump: --format is csv or json\n", stderr), kUsageError);
-    } else if (file.empty() && !a.starts_with("--")) {
-      file = a;
-    } else {
-      std::fprintf(stderr, "dump: unexpected argument '%s'\n", a.c_str());
-      return kUsageError;
-    }
-  }
-  if (file.empty())
-    return (
-        std::fputs(
-            "usage: valmorix-cli dump FILE [--index TAG | --order 'F1;F2'] [--format csv|json]\n",
-            stderr),
-        kUsageError);
-  if (!index.empty() && !order.empty())
-    return (std::fputs("dump: give --index or --order, not both\n", stderr), kUsageError);
+namespace {
 
-  const std::filesystem::path path(file);
+struct DumpArgs {
+  std::string file, index, order, format = "csv";
+};
+
+int run_dump(const DumpArgs& a) {
+  const std::string& index = a.index;
+  const std::string& order = a.order;
+  const std::string& format = a.format;
+  const std::filesystem::path path(a.file);
   std::string dir = path.parent_path().string();
   if (dir.empty()) dir = ".";
   try {
@@ -173,10 +151,30 @@ int cmd_dump(const std::vector<std::string>& args) {
     if (format == "json") out += first_row ? "]\n" : "\n]\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "dump: %s\n", vmx::platform::describe(e).c_str());
-    return kUsageError;
+    return fail("dump", platform::describe(e));
   }
   return kOk;
+}
+
+}  // namespace
+
+// valmorix-cli dump FILE [--index TAG | --order 'F1;F2'] [--format csv|json]
+void add_dump_command(Commands& commands) {
+  auto a = std::make_shared<DumpArgs>();
+  CLI::App& cmd = commands.add(
+      "dump",
+      "Prints a table's rows (deleted rows left out) as CSV with a header of field names, or as "
+      "JSON: in natural order, in an index's order or in the order of a field list.",
+      [a] { return run_dump(*a); });
+  cmd.add_option("FILE", a->file, "a dBase or Paradox table file")->required();
+  CLI::Option* index =
+      cmd.add_option("--index", a->index, "in the order of this index tag")->type_name("TAG");
+  cmd.add_option("--order", a->order, "in the order of these fields")
+      ->type_name("'F1;F2'")
+      ->excludes(index);
+  cmd.add_option("--format", a->format, "csv (the default) or json")
+      ->type_name("csv|json")
+      ->check(CLI::IsMember({"csv", "json"}));
 }
 
 }  // namespace vmx::cli

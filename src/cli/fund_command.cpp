@@ -1,169 +1,120 @@
-#include <cstdio>
-#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "cli/account_login.h"
-#include "cli/commands.h"
+#include "cli/command.h"
 #include "core/fund/fees.h"
 #include "core/fund/matching.h"
 #include "core/fund/movements.h"
 #include "core/fund/unit_price.h"
-#include "core/login/workspace.h"
-#include "core/platform/clock.h"
 #include "core/platform/error_boundary.h"
-#include "core/platform/help.h"
-#include "core/platform/scripted_dialogs.h"
 #include "core/store/error.h"
-#include "core/store/session.h"
 
 namespace vmx::cli {
 
 namespace {
 
-const char* const kFundUsage =
-    "usage: valmorix-cli fund ACTION PROGRAM_DIR ACCOUNT_NAME [--answer yes|no] "
-    "[--today YYYY-MM-DD] [options]\n"
-    "  recompute\n"
-    "  value\n"
-    "  match\n"
-    "  invest --code C --name N --amount A --type X --qsdm Q --zjzh Z [--date D]\n"
-    "  transfer --from ZJZH --to ZJZH --amount A [--note T]\n"
-    "  fees --search | --extract-all\n";
-
-int usage(const std::string& problem) {
-  std::fprintf(stderr, "fund: %s\n%s", problem.c_str(), kFundUsage);
-  return kUsageError;
-}
-
-// Options that take a value, and the flags, of each action.
-const std::map<std::string, std::vector<std::string>> kValueOptions = {
-    {"recompute", {}},
-    {"value", {}},
-    {"match", {}},
-    {"invest", {"--code", "--name", "--amount", "--type", "--qsdm", "--zjzh", "--date"}},
-    {"transfer", {"--from", "--to", "--amount", "--note"}},
-    {"fees", {}},
+struct FundArgs {
+  AccountArgs account;
+  bool answer = false;
+  TodayOption today;
+  std::map<std::string, std::string> options;  // by name without "--"
+  bool search = false, extract_all = false;
 };
 
-}  // namespace
+// What one action does with the fund ledger: its exit code.
+using FundAction = std::function<int(fund::FundLedger&, fund::TypeBook&, FundArgs&)>;
 
-int cmd_fund(const std::vector<std::string>& args) {
-  if (args.empty()) return usage("give an action");
-  const std::string action = args[0];
-  const auto known = kValueOptions.find(action);
-  if (known == kValueOptions.end()) return usage("unknown action '" + action + "'");
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> options;
-  bool answer = false, search = false, extract_all = false;
-  std::optional<Date> today;
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool takes_value =
-        a == "--answer" || a == "--today" ||
-        std::find(known->second.begin(), known->second.end(), a) != known->second.end();
-    if (takes_value) {
-      if (i + 1 >= args.size()) return usage(a + " needs a value");
-      const std::string& v = args[++i];
-      if (a == "--answer") {
-        if (v != "yes" && v != "no") return usage("--answer needs yes or no, not '" + v + "'");
-        answer = v == "yes";
-      } else if (a == "--today") {
-        today = Date::parse(v);
-        if (!today) return usage("--today needs a date YYYY-MM-DD, not '" + v + "'");
-      } else {
-        options[a] = v;
-      }
-    } else if (action == "fees" && a == "--search") {
-      search = true;
-    } else if (action == "fees" && a == "--extract-all") {
-      extract_all = true;
-    } else if (a.starts_with("--")) {
-      return usage("unknown option " + a + " for " + action);
-    } else {
-      positional.push_back(a);
-    }
-  }
-  if (positional.size() != 2) return usage("give a program directory and an account name");
-  if (action == "fees" && search == extract_all)
-    return usage("fees needs --search or --extract-all");
-  auto need = [&](std::initializer_list<const char*> names) -> std::optional<std::string> {
-    for (const char* n : names)
-      if (!options.count(n)) return std::string(n);
-    return std::nullopt;
-  };
-  if (action == "invest")
-    if (auto missing = need({"--code", "--name", "--amount", "--type", "--qsdm", "--zjzh"}))
-      return usage("invest needs " + *missing);
-  if (action == "transfer")
-    if (auto missing = need({"--from", "--to", "--amount"}))
-      return usage("transfer needs " + *missing);
-
-  const std::filesystem::path dir = positional[0];
-  std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) {
-    std::fprintf(stderr, "fund: %s is not a directory\n", dir.string().c_str());
-    return kUsageError;
-  }
-  platform::ScriptedDialogs dialogs;
-  dialogs.set_default_answer(answer);
-  dialogs.on_show([](const platform::ScriptedDialogs::Shown& s) {
-    std::fputs((s.text + "\n").c_str(), stdout);
-    std::fflush(stdout);
-  });
-  std::unique_ptr<platform::FixedClock> fixed;
-  if (today)
-    fixed = std::make_unique<platform::FixedClock>(platform::DateTime{*today, 12, 0, 0, 0});
-  platform::Clock& clock = fixed ? static_cast<platform::Clock&>(*fixed) : platform::system_clock();
-  store::Session session;
-  platform::LoggingHelp help;
-  std::unique_ptr<app::Workspace> ws;
+int run_fund(const std::string& action, FundArgs& a, const FundAction& act) {
+  const std::string command = "fund " + action;
+  std::unique_ptr<AccountRun> run;
   try {
-    app::LoginState login = login_without_password(session, dir, positional[1]);
-    ws = std::make_unique<app::Workspace>(session, dialogs, clock, help, std::move(login));
+    run = std::make_unique<AccountRun>(a.account, a.answer, a.today.clock());
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "fund: %s\n", platform::describe(e).c_str());
-    return kUsageError;
+    return fail(command, platform::describe(e));
   }
-  fund::FundLedger& f = ws->fund();
-  fund::TypeBook types(session);
-  const std::string date = (today ? *today : clock.today()).to_string();
+  fund::FundLedger& f = run->workspace().fund();
+  fund::TypeBook types(run->session);
   try {
     // As at login: the fund window is created with the manager row ensured.
     fund::ensure_manager_row(f);
-    if (action == "recompute") return fund::show_fund(f) ? kOk : kStopped;
-    if (action == "value") {
-      fund::calc(f, types);
-      return kOk;
-    }
-    if (action == "match") {
-      fund::match_withdrawals(f, types);
-      return kOk;
-    }
-    if (action == "invest") {
-      fund::InOutEntry e{options["--code"],
-                         options["--name"],
-                         options["--qsdm"],
-                         options["--zjzh"],
-                         options["--type"],
-                         options["--amount"],
-                         options.count("--date") ? options["--date"] : date};
-      return fund::in_out_confirm(f, types, e) == fund::InOutResult::Done ? kOk : kStopped;
-    }
-    if (action == "transfer") {
-      fund::AccountTransfer t{options["--from"], options["--to"], options["--amount"],
-                              options["--note"]};
-      return fund::transfer_accounts(f, t) ? kOk : kStopped;
-    }
-    if (search) return fund::fee_search(f, types) > 0 ? kOk : kStopped;
-    return fund::extract_all(f, types) ? kOk : kStopped;
+    return act(f, types, a);
   } catch (const store::ConversionError& e) {
-    std::fputs((platform::describe(e) + "\n").c_str(), stdout);
+    say(platform::describe(e));
     return kStopped;
   }
+}
+
+// One action of the fund: PROGRAM_DIR ACCOUNT_NAME [--answer yes|no] [--today
+// YYYY-MM-DD]; the options `required` and `optional` take a value each.
+CLI::App& add_action(Commands& commands, const std::string& action, const std::string& description,
+                     std::vector<std::string> required, std::vector<std::string> optional,
+                     FundAction act, std::shared_ptr<FundArgs> a = std::make_shared<FundArgs>()) {
+  CLI::App& cmd = commands.add("fund " + action, description,
+                               [action, a, act] { return run_fund(action, *a, act); });
+  add_account_arguments(cmd, a->account);
+  add_answer_option(cmd, a->answer);
+  a->today.add_to(cmd);
+  for (const auto& name : required) cmd.add_option("--" + name, a->options[name])->required();
+  for (const auto& name : optional) cmd.add_option("--" + name, a->options[name]);
+  return cmd;
+}
+
+int done_or_stopped(bool done) { return done ? kOk : kStopped; }
+
+}  // namespace
+
+// valmorix-cli fund recompute|value|match|invest|transfer|fees PROGRAM_DIR ACCOUNT_NAME
+//   [--answer yes|no] [--today YYYY-MM-DD] [options]
+void add_fund_command(Commands& commands) {
+  commands.group("fund", "The fund's batch operations on an account.");
+  add_action(commands, "recompute",
+             "重算基金价格 on the last row, as the fund window does when it opens.", {}, {},
+             [](fund::FundLedger& f, fund::TypeBook&, FundArgs&) {
+               return done_or_stopped(fund::show_fund(f));
+             });
+  add_action(commands, "value",
+             "Values every open investment at the price and date of the last row.", {}, {},
+             [](fund::FundLedger& f, fund::TypeBook& types, FundArgs&) {
+               fund::calc(f, types);
+               return kOk;
+             });
+  add_action(commands, "match", "Matches the open withdrawals with the investments they consume.",
+             {}, {}, [](fund::FundLedger& f, fund::TypeBook& types, FundArgs&) {
+               fund::match_withdrawals(f, types);
+               return kOk;
+             });
+  add_action(commands, "invest",
+             "Books an investment or a withdrawal and its cash (--date default today).",
+             {"code", "name", "amount", "type", "qsdm", "zjzh"}, {"date"},
+             [](fund::FundLedger& f, fund::TypeBook& types, FundArgs& a) {
+               auto& o = a.options;
+               const std::string date = o["date"].empty() ? a.today.today().to_string() : o["date"];
+               fund::InOutEntry e{o["code"], o["name"],   o["qsdm"], o["zjzh"],
+                                  o["type"], o["amount"], date};
+               return done_or_stopped(fund::in_out_confirm(f, types, e) == fund::InOutResult::Done);
+             });
+  add_action(commands, "transfer", "Moves money between two cash accounts.",
+             {"from", "to", "amount"}, {"note"},
+             [](fund::FundLedger& f, fund::TypeBook&, FundArgs& a) {
+               auto& o = a.options;
+               return done_or_stopped(fund::transfer_accounts(
+                   f, fund::AccountTransfer{o["from"], o["to"], o["amount"], o["note"]}));
+             });
+  auto fees = std::make_shared<FundArgs>();
+  CLI::App& cmd = add_action(
+      commands, "fees", "Searches for the performance fees due, or extracts them all.", {}, {},
+      [](fund::FundLedger& f, fund::TypeBook& types, FundArgs& a) {
+        if (a.search) return done_or_stopped(fund::fee_search(f, types) > 0);
+        return done_or_stopped(fund::extract_all(f, types));
+      },
+      fees);
+  CLI::Option_group* which = cmd.add_option_group("what", "one of");
+  which->add_flag("--search", fees->search, "搜索可提记录: find the fees due today");
+  which->add_flag("--extract-all", fees->extract_all, "所有记录提存: extract every fee due");
+  which->require_option(1);
 }
 
 }  // namespace vmx::cli

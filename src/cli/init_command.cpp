@@ -1,60 +1,48 @@
 #include <cstdio>
+#include <memory>
 #include <string>
-#include <vector>
 
-#include "cli/commands.h"
-#include "cli/today_option.h"
+#include "cli/command.h"
 #include "core/install/installation.h"
 #include "core/platform/error_boundary.h"
 #include "core/store/error.h"
 
 namespace vmx::cli {
 
-// valmorix-cli init DIR [--demo]
-int cmd_init(const std::vector<std::string>& args) {
+namespace {
+
+struct InitArgs {
   std::string dir;
   bool demo = false;
   TodayOption today;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    std::string problem;
-    if (today.take(args, i, problem)) {
-      if (problem.empty()) continue;
-      std::fprintf(stderr, "valmorix-cli init: %s\n", problem.c_str());
-      return kUsageError;
-    }
-    if (a == "--demo") {
-      demo = true;
-    } else if (!a.empty() && a[0] == '-') {
-      std::fprintf(stderr,
-                   "valmorix-cli init: unknown option '%s'\nusage: valmorix-cli init DIR [--demo] "
-                   "[--today YYYY-MM-DD]\n",
-                   a.c_str());
-      return kUsageError;
-    } else if (dir.empty()) {
-      dir = a;
-    } else {
-      std::fprintf(stderr, "valmorix-cli init: only one directory can be given ('%s' and '%s')\n",
-                   dir.c_str(), a.c_str());
-      return kUsageError;
-    }
-  }
-  if (dir.empty()) {
-    std::fputs(
-        "valmorix-cli init: no directory given\nusage: valmorix-cli init DIR [--demo] [--today "
-        "YYYY-MM-DD]\n",
-        stderr);
-    return kUsageError;
-  }
+};
+
+int run_init(InitArgs& a) {
   try {
-    store::init_installation(dir, demo, today.today());
+    store::init_installation(a.dir, a.demo, a.today.today());
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "valmorix-cli init: %s\n", vmx::platform::describe(e).c_str());
-    return kStopped;
+    return fail("init", platform::describe(e), kStopped);
   }
-  std::printf("%s: installation laid out%s\n", dir.c_str(),
-              demo ? ", with the demo account's portfolio and fund" : "");
+  std::printf("%s: installation laid out%s\n", a.dir.c_str(),
+              a.demo ? ", with the demo account's portfolio and fund" : "");
   return kOk;
+}
+
+}  // namespace
+
+// valmorix-cli init DIR [--demo] [--today YYYY-MM-DD]
+void add_init_command(Commands& commands) {
+  auto a = std::make_shared<InitArgs>();
+  CLI::App& cmd = commands.add(
+      "init",
+      "Lays out a new installation in DIR (empty or not existing): the shared tables, the "
+      "template directory empty/ and the accounts 我的帐户 (user/) and 示范帐户 (demo/).",
+      [a] { return run_init(*a); });
+  cmd.add_option("DIR", a->dir, "the new installation's directory")->required();
+  cmd.add_flag("--demo", a->demo,
+               "give the demo account a portfolio and a year of fund history, and lay out "
+               "sample quote files");
+  a->today.add_to(cmd);
 }
 
 }  // namespace vmx::cli

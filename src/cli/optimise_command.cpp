@@ -1,10 +1,11 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/command.h"
 #include "core/optimise/model.h"
 #include "core/optimise/optimiser.h"
 #include "core/platform/error_boundary.h"
@@ -14,16 +15,6 @@
 namespace vmx::cli {
 
 namespace {
-
-const char* const kOptimiseUsage =
-    "usage: valmorix-cli optimise FILE.prd [--current P0,P1,P2,P3]\n"
-    "  P0..P3: the current proportions of cash and groups 1-3 in per mille "
-    "(default 0,0,400,600)\n";
-
-int usage(const std::string& problem) {
-  std::fprintf(stderr, "optimise: %s\n%s", problem.c_str(), kOptimiseUsage);
-  return kUsageError;
-}
 
 // Four whole numbers separated by commas; false when the text is anything else.
 bool parse_current(const std::string& text, std::array<int, optimise::kGroups>& out) {
@@ -43,40 +34,23 @@ bool parse_current(const std::string& text, std::array<int, optimise::kGroups>& 
   return true;
 }
 
-}  // namespace
-
-int cmd_optimise(const std::vector<std::string>& args) {
-  std::vector<std::string> positional;
+struct OptimiseArgs {
+  std::string file;
   std::array<int, optimise::kGroups> current{0, 0, 400, 600};
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--current") {
-      if (i + 1 >= args.size()) return usage("--current needs four numbers, like 0,0,400,600");
-      if (!parse_current(args[++i], current))
-        return usage("--current needs four whole numbers separated by commas, not '" + args[i] +
-                     "'");
-    } else if (args[i].starts_with("--")) {
-      return usage("unknown option " + args[i]);
-    } else {
-      positional.push_back(args[i]);
-    }
-  }
-  if (positional.size() != 1) return usage("give one model file");
+};
 
+int run_optimise(const OptimiseArgs& a) {
   // As the optimiser window: its defaults, the file loaded over them, row 1
   // holding the current proportions, then "电脑优化".
   optimise::State state;
-  platform::ScriptedDialogs dialogs;
-  dialogs.on_show([](const platform::ScriptedDialogs::Shown& s) {
-    if (!s.text.empty()) std::fprintf(stderr, "%s\n", s.text.c_str());
-  });
+  PrintingDialogs dialogs;
   try {
     optimise::read_controls(state);
-    optimise::load_prd(state, positional[0]);
+    optimise::load_prd(state, a.file);
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "optimise: %s\n", vmx::platform::describe(e).c_str());
-    return kUsageError;
+    return fail("optimise", platform::describe(e));
   }
-  state.rows[0] = current;
+  state.rows[0] = a.current;
   optimise::read_rows(state);
   optimise::optimise(state, dialogs);
 
@@ -85,6 +59,31 @@ int cmd_optimise(const std::vector<std::string>& args) {
     std::printf("y%d=%lld\n", g, static_cast<long long>(y[g]));
   std::printf("G=%.6f\n", state.growth_bits);
   return kOk;
+}
+
+}  // namespace
+
+// valmorix-cli optimise FILE.prd [--current P0,P1,P2,P3]
+void add_optimise_command(Commands& commands) {
+  auto a = std::make_shared<OptimiseArgs>();
+  CLI::App& cmd = commands.add(
+      "optimise",
+      "Loads an optimiser model file, runs the search from the current proportions and prints "
+      "y0..y3 (per mille) and G (bits of growth).",
+      [a] { return run_optimise(*a); });
+  cmd.add_option("FILE.prd", a->file, "the model file")->required();
+  cmd.add_option_function<std::string>(
+         "--current", [a](const std::string& text) { parse_current(text, a->current); },
+         "the current proportions of cash and groups 1-3 in per mille (default 0,0,400,600)")
+      ->type_name("P0,P1,P2,P3")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            std::array<int, optimise::kGroups> ignored;
+            return parse_current(text, ignored)
+                       ? std::string()
+                       : "needs four whole numbers separated by commas, not '" + text + "'";
+          },
+          ""));
 }
 
 }  // namespace vmx::cli

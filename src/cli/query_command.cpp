@@ -1,9 +1,11 @@
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/command.h"
+#include "cli/csv.h"
 #include "core/platform/error_boundary.h"
 #include "core/store/error.h"
 #include "core/store/query.h"
@@ -13,48 +15,26 @@ namespace vmx::cli {
 
 namespace {
 
-const char* const kQueryUsage = "usage: valmorix-cli query DIR 'SQL' [--param NAME=VALUE]...\n";
+struct QueryArgs {
+  std::filesystem::path dir;
+  std::string sql;
+  std::vector<std::string> params;  // NAME=VALUE
+};
 
-int usage(const char* problem) {
-  std::fprintf(stderr, "query: %s\n%s", problem, kQueryUsage);
-  return kUsageError;
-}
-
-}  // namespace
-
-int cmd_query(const std::vector<std::string>& args) {
-  std::vector<std::string> positional;
-  std::vector<std::pair<std::string, std::string>> params;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--param") {
-      if (i + 1 >= args.size()) return usage("--param needs NAME=VALUE");
-      const std::string& p = args[++i];
-      const size_t eq = p.find('=');
-      if (eq == std::string::npos || eq == 0) return usage("--param needs NAME=VALUE");
-      params.emplace_back(p.substr(0, eq), p.substr(eq + 1));
-    } else if (args[i].starts_with("--")) {
-      return usage(("unknown option " + args[i]).c_str());
-    } else {
-      positional.push_back(args[i]);
-    }
-  }
-  if (positional.size() != 2) return usage("give a directory and one SQL text");
-  const std::filesystem::path dir = positional[0];
-  std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) {
-    std::fprintf(stderr, "query: %s is not a directory\n", dir.string().c_str());
-    return kUsageError;
-  }
-
+int run_query(const QueryArgs& a) {
+  const auto& dir = a.dir;
   try {
     store::Session session;
     session.set_alias("curr", dir);
     session.set_alias("ubx", dir);
     store::Query q(session, "ubx");
-    q.set_text(positional[1]);
+    q.set_text(a.sql);
     // Values arrive as text; SQLite's column affinity compares them as numbers
     // or dates where the field is one.
-    for (const auto& [name, value] : params) q.set_param(name, store::Value::text(value));
+    for (const std::string& p : a.params) {
+      const size_t eq = p.find('=');
+      q.set_param(p.substr(0, eq), store::Value::text(p.substr(eq + 1)));
+    }
     q.open();
     std::string out;
     const auto& columns = q.columns();
@@ -71,13 +51,37 @@ int cmd_query(const std::vector<std::string>& args) {
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
   } catch (const store::QueryError& e) {
-    std::fprintf(stderr, "query: %s\n", vmx::platform::describe(e).c_str());
-    return kStopped;
+    return fail("query", platform::describe(e), kStopped);
   } catch (const store::Error& e) {
-    std::fprintf(stderr, "query: %s\n", vmx::platform::describe(e).c_str());
-    return kUsageError;
+    return fail("query", platform::describe(e));
   }
   return kOk;
+}
+
+}  // namespace
+
+// valmorix-cli query DIR 'SQL' [--param NAME=VALUE]...
+void add_query_command(Commands& commands) {
+  auto a = std::make_shared<QueryArgs>();
+  CLI::App& cmd = commands.add(
+      "query",
+      "Runs a read-only query over the tables of DIR and prints CSV with the result's column "
+      "names as header. Table names are quoted file names (\"tr2.dbf\"); parameters are written "
+      ":\"Name\".",
+      [a] { return run_query(*a); });
+  cmd.add_option("DIR", a->dir, "the directory of the tables")
+      ->required()
+      ->check(CLI::ExistingDirectory);
+  cmd.add_option("SQL", a->sql, "the query")->required();
+  cmd.add_option("--param", a->params, "a parameter's value; may be given again")
+      ->type_name("NAME=VALUE")
+      ->allow_extra_args(false)
+      ->check(CLI::Validator(
+          [](std::string& p) -> std::string {
+            const size_t eq = p.find('=');
+            return eq == std::string::npos || eq == 0 ? "needs NAME=VALUE" : std::string();
+          },
+          ""));
 }
 
 }  // namespace vmx::cli
