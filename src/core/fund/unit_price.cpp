@@ -17,19 +17,6 @@ using store::Value;
 constexpr int kRecomputeBackRows = 15;
 constexpr int kNumberingLookBack = 20;
 
-// Sets a number field only when it changes, so a pass over rows that are
-// already right writes nothing.
-bool set_if(store::Cursor& c, const char* field, double v) {
-  if (!c.is_blank(field) && c.get_double(field) == v) return false;
-  c.set_double(field, v);
-  return true;
-}
-bool set_int_if(store::Cursor& c, const char* field, int64_t v) {
-  if (!c.is_blank(field) && c.get_int(field) == v) return false;
-  c.set_int(field, v);
-  return true;
-}
-
 }  // namespace
 
 void ensure_manager_row(FundLedger& f) {
@@ -83,42 +70,49 @@ int up_calc(FundLedger& f) {
   bool stopped = false, failed = false;
   {
     QuietViews quiet(c);
+    // The fields by position: the pass reads and writes every row of a long ledger.
+    const int f_dt = c.field_index("DT"), f_input = c.field_index("INPUT"),
+              f_code = c.field_index("PYCODE"), f_fund = c.field_index("FUND"),
+              f_inc = c.field_index("INC"), f_price = c.field_index("PRICE"),
+              f_unit = c.field_index("UNIT"), f_czxh = c.field_index("CZXH");
     const bool ran = platform::run_ignoring_exceptions(f.dialogs(), [&] {
       for (size_t i = static_cast<size_t>(pos) + 1; i < rows.size(); ++i) {
         if (!c.go_to_bookmark(rows[i])) continue;
         ++done;
-        if (!date_in_range(c.get_date("DT"))) {
+        if (!date_in_range(c.value_at(f_dt).as_date())) {
           f.dialogs().inform(kBadDate);
           stopped = true;
           return;
         }
-        const double input = static_cast<double>(store::trunc(c.get_double("INPUT")));
-        const std::string code = c.get_string("PYCODE");
+        const double input = static_cast<double>(store::trunc(c.value_at(f_input).as_number()));
+        const std::string code = c.value_at(f_code).as_string();
         const double fund = input + static_cast<double>(pf);
-        bool changed = set_if(c, "INPUT", input);
-        changed |= set_if(c, "FUND", fund);
+        bool changed = c.set_if_changed(f_input, Value::number(input));
+        changed |= c.set_if_changed(f_fund, Value::number(fund));
         double price;
         if (is_market(code)) {
           if (pf == 0) {
             price = pp;
           } else {
             const long double lf = fund, lpf = pf, lpp = pp;
-            changed |= set_if(
-                c, "INC", static_cast<double>(round_half_even((lf / lpf - 1) * 100000) * 0.001L));
+            changed |= c.set_if_changed(
+                f_inc, Value::number(
+                           static_cast<double>(round_half_even((lf / lpf - 1) * 100000) * 0.001L)));
             price = static_cast<double>(round_half_even(lf * lpp / lpf * 10000) * 0.0001L);
           }
-          changed |= set_if(c, "PRICE", price);
+          changed |= c.set_if_changed(f_price, Value::number(price));
         } else {
-          changed |= set_if(c, "INC", 0);
+          changed |= c.set_if_changed(f_inc, Value::number(0));
           price =
               static_cast<double>(round_half_even(static_cast<long double>(pp) * 1000) * 0.001L);
-          changed |= set_if(c, "PRICE", price);
+          changed |= c.set_if_changed(f_price, Value::number(price));
           if (input > 0 || code == kManagerCode)
-            changed |=
-                set_if(c, "UNIT",
-                       static_cast<double>(
-                           round_half_even(static_cast<long double>(input) / price * 100) * 0.01L));
-          if (c.get_int("CZXH") < 1) changed |= set_int_if(c, "CZXH", 0);
+            changed |= c.set_if_changed(
+                f_unit,
+                Value::number(static_cast<double>(
+                    round_half_even(static_cast<long double>(input) / price * 100) * 0.01L)));
+          if (c.value_at(f_czxh).as_number() < 1)
+            changed |= c.set_if_changed(f_czxh, Value::integer(0));
         }
         if (changed) c.post();
         pp = static_cast<float>(price);

@@ -19,26 +19,6 @@ std::string whole(double d) { return std::to_string(store::trunc(static_cast<lon
 
 bool non_negative(store::Cursor& c) { return c.get_double("AMT") >= 0; }
 
-// Holds the cursor's bound views still and returns the cursor to its row,
-// also when printing fails half-way.
-class RowKept {
- public:
-  explicit RowKept(store::Cursor& c) : m_c(c), m_mark(c.bookmark()), m_pos(c.position()) {
-    m_c.disable_controls();
-  }
-  ~RowKept() {
-    if (!m_c.go_to_bookmark(m_mark) && m_pos >= 0) m_c.go_to_position(m_pos);
-    m_c.enable_controls();
-  }
-  RowKept(const RowKept&) = delete;
-  RowKept& operator=(const RowKept&) = delete;
-
- private:
-  store::Cursor& m_c;
-  store::Cursor::Bookmark m_mark;
-  long m_pos;
-};
-
 std::vector<std::string> lines_from_here(Ledger& ledger) {
   store::Cursor& c = ledger.cursor();
   std::vector<std::string> lines;

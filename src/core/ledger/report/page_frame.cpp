@@ -38,11 +38,20 @@ size_t print_width(std::string_view text) {
   }
 }
 
-std::string s10(std::string_view text, int width) {
-  std::string out(text);
+std::string s10(std::string_view text, int width, Pad side) {
   const long pad = static_cast<long>(width) - static_cast<long>(print_width(trimmed(text)));
-  if (pad > 0) out.append(static_cast<size_t>(pad), ' ');
-  return out;
+  if (pad <= 0) return std::string(text);
+  const std::string spaces(static_cast<size_t>(pad), ' ');
+  return side == Pad::After ? std::string(text) + spaces : spaces + std::string(text);
+}
+
+RowKept::RowKept(store::Cursor& c) : m_c(c), m_mark(c.bookmark()), m_pos(c.position()) {
+  m_c.disable_controls();
+}
+
+RowKept::~RowKept() {
+  if (!m_c.go_to_bookmark(m_mark) && m_pos >= 0) m_c.go_to_position(m_pos);
+  m_c.enable_controls();
 }
 
 std::string general_number(double d) {

@@ -8,10 +8,7 @@
 
 #include "core/platform/clock.h"
 #include "core/platform/printer.h"
-
-namespace vmx::store {
-class Cursor;
-}
+#include "core/store/cursor.h"
 
 // The page frame every printed report shares: a title line, a line of two
 // spaces, the page line with the print time, a separator, the header, a
@@ -28,10 +25,31 @@ const std::string& separator();
 // character taking two. Never fails (malformed UTF-8 counts a byte each).
 size_t print_width(std::string_view text);
 
-// The column padding of the reports: `text` followed by (width - width of the
-// text without leading and trailing blanks) spaces; the text unchanged when
-// that is not positive. Leading blanks stay and so widen the column.
-std::string s10(std::string_view text, int width);
+// Which side of the text the column padding goes: after it (left-aligned
+// columns, most reports) or before it (right-aligned, the fund management
+// window's reports).
+enum class Pad { After, Before };
+
+// The column padding of the reports: (width - width of the text without
+// leading and trailing blanks) spaces after (or before) `text`; the text
+// unchanged when that is not positive. Blanks of the text stay and so widen
+// the column.
+std::string s10(std::string_view text, int width, Pad side = Pad::After);
+
+// Holds a cursor's bound views still and returns the cursor to its row when
+// it goes, also when a report fails half-way.
+class RowKept {
+ public:
+  explicit RowKept(store::Cursor& c);
+  ~RowKept();
+  RowKept(const RowKept&) = delete;
+  RowKept& operator=(const RowKept&) = delete;
+
+ private:
+  store::Cursor& m_c;
+  store::Cursor::Bookmark m_mark;
+  long m_pos;
+};
 
 // A number in general format: up to 15 significant digits, no trailing zeros,
 // no exponent below 1e15 ("12.5", "0.1", "-3").
