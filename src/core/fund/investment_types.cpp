@@ -107,4 +107,37 @@ void repair_types(TypeBook& types, platform::Dialogs& dialogs) {
   types.reload();
 }
 
+std::string fund_name(TypeBook& types) {
+  store::Cursor& c = types.cursor();
+  c.post();
+  const store::Table& t = c.table();
+  const int now = c.field_index("Now"), note = c.field_index("Note");
+  for (store::RowId id : c.rows())
+    if (t.get(id, now).as_bool()) return t.get(id, note).as_string();
+  return {};
+}
+
+bool choose_fund_name(TypeBook& types, const std::string& xabc) {
+  store::Cursor& c = types.cursor();
+  c.post();
+  const store::RowId mark = c.current_row();
+  bool found = false;
+  for (store::RowId id : std::vector<store::RowId>(c.rows())) {
+    c.go_to_bookmark(id);
+    found = found || type_code(c.get_string("Xabc")) == type_code(xabc);
+  }
+  if (found)
+    for (store::RowId id : std::vector<store::RowId>(c.rows())) {
+      c.go_to_bookmark(id);
+      const bool chosen = type_code(c.get_string("Xabc")) == type_code(xabc);
+      if (c.get_bool("Now") != chosen) {
+        c.set_bool("Now", chosen);
+        c.post();
+      }
+    }
+  c.go_to_bookmark(mark);
+  types.reload();
+  return found;
+}
+
 }  // namespace vmx::fund

@@ -54,6 +54,12 @@ void check_type(const TypeTerms& t, platform::Dialogs& dialogs);
 double e2_from_e1(double e1);
 double e1_from_e2(double e2);
 
+// The report definition's fund name: the Note of the type marked Now ("" when none).
+std::string fund_name(TypeBook& types);
+// "管理帐户或基金名称:": the type of this code becomes the one marked Now, all
+// others are cleared. False when no type has the code.
+bool choose_fund_name(TypeBook& types, const std::string& xabc);
+
 inline constexpr const char* kMissingDefaultType = "缺少缺省类型y, 系统已自动补上";
 // Leaving the type tab: a missing "y" is appended (with its message) and every
 // code lower-cased.
