@@ -7,7 +7,9 @@
 #include <QVBoxLayout>
 
 #include "core/fund/migration.h"
+#include "core/fund/report/ledger_report.h"
 #include "core/fund/unit_price.h"
+#include "gui/fund/fund_print.h"
 #include "gui/fund/fundreport_window.h"
 #include "gui/fund/move_window.h"
 #include "gui/widgets/db_grid.h"
@@ -18,7 +20,6 @@ namespace vmx::fund {
 namespace {
 
 constexpr const char* kChartLater = "业绩比较图窗口尚在制作中,下一版本提供。";
-constexpr const char* kReportLater = "资金进出报告的打印尚在制作中,下一版本提供。";
 
 }  // namespace
 
@@ -62,7 +63,7 @@ Tform_fund::Tform_fund(app::Workspace& ws, QWidget* parent)
   add(QStringLiteral("删除"), {}, [this, &f] { run([&f] { delete_current(f); }); });
   add(QStringLiteral("打印报告"),
       QStringLiteral("从光标起始处开始打印, 光标位于底部则打印最后一页"),
-      [this] { m_ws.dialogs().inform(kReportLater); });
+      [this] { print_ledger(); });
   add(QStringLiteral("看业绩比较"), QStringLiteral("看基金价格走势,并和深沪指数比较"),
       [this] { m_ws.dialogs().inform(kChartLater); });
   add(QStringLiteral("资金转帐"), {}, [this] { show_transfer(); });
@@ -79,6 +80,12 @@ Tform_fund::~Tform_fund() = default;
 void Tform_fund::run(const std::function<void()>& op) {
   m_grid->post();
   ui::run_busy(m_ws.dialogs(), op);
+}
+
+void Tform_fund::print_ledger() {
+  m_grid->post();
+  print_in_preview(this, m_ws, m_printer,
+                   [this](platform::Printer& p) { report::print_fund_ledger(m_ws.fund(), p); });
 }
 
 void Tform_fund::recompute() {

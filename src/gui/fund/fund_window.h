@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "core/login/workspace.h"
+#include "core/platform/printer.h"
 
 class QPushButton;
 
@@ -34,11 +35,15 @@ class Tform_fund : public QWidget {
   void show_management();
   // "资金转帐".
   void show_transfer();
+  // "打印报告": the ledger from the cursor's row, in the print preview.
+  void print_ledger();
 
   ui::DbGrid* grid() const { return m_grid; }
   QPushButton* button(const QString& caption) const;
   TForm_fundreport* management_window() const { return m_report; }
   TForm_move* transfer_window() const { return m_move; }
+  // Reports go to `printer` instead of the print preview (window tests).
+  void set_printer(platform::Printer* printer) { m_printer = printer; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -50,6 +55,7 @@ class Tform_fund : public QWidget {
   ui::DbGrid* m_grid = nullptr;
   TForm_fundreport* m_report = nullptr;
   TForm_move* m_move = nullptr;
+  platform::Printer* m_printer = nullptr;
 };
 
 }  // namespace vmx::fund

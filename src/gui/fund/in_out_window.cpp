@@ -12,7 +12,9 @@
 
 #include "core/fund/investment_types.h"
 #include "core/fund/movements.h"
+#include "core/ledger/trading.h"
 #include "core/platform/error_boundary.h"
+#include "core/store/query.h"
 #include "core/store/value.h"
 
 namespace vmx::fund {
@@ -31,6 +33,8 @@ TForm_in_out::TForm_in_out(app::Workspace& ws, const InOutSelection& sel,
   m_name = new QLineEdit(QString::fromStdString(sel.name), this);
   m_qsdm = new QLineEdit(this);
   m_broker = new QLabel(this);
+  m_lookup = new QComboBox(this);
+  m_lookup->setToolTip(QStringLiteral("券商代码;资金帐号"));
   m_account = new QComboBox(this);
   m_type = new QLineEdit(QString::fromStdString(sel.xabc), this);
   m_amount = new QLineEdit(this);
@@ -43,6 +47,7 @@ TForm_in_out::TForm_in_out(app::Workspace& ws, const InOutSelection& sel,
   form->addRow(QStringLiteral("姓名:"), m_name);
   auto* broker = new QHBoxLayout;
   broker->addWidget(m_qsdm);
+  broker->addWidget(m_lookup);
   broker->addWidget(m_broker);
   form->addRow(QStringLiteral("券商代码:"), broker);
   form->addRow(QStringLiteral("资金帐号:"), m_account);
@@ -78,6 +83,10 @@ TForm_in_out::TForm_in_out(app::Workspace& ws, const InOutSelection& sel,
   connect(quit, &QPushButton::clicked, this, &QWidget::close);
   connect(help, &QPushButton::clicked, this, [this] { m_ws.help().open_keyword("fund_in_out"); });
   connect(m_one, &QRadioButton::toggled, this, [this] { fill_amount(); });
+  connect(m_date, &QLineEdit::editingFinished, this, [this] { date_or_type_changed(); });
+  connect(m_type, &QLineEdit::textEdited, this, [this] { date_or_type_changed(); });
+  connect(m_lookup, &QComboBox::activated, this, [this](int i) { broker_chosen(i); });
+  m_date->installEventFilter(this);
 
   platform::run_guarded(ws.dialogs(), [&] {
     // The detail row's broker when the holdings know it, else the first row's.
@@ -98,11 +107,57 @@ TForm_in_out::TForm_in_out(app::Workspace& ws, const InOutSelection& sel,
     m_due->setText(sel.input > 0
                        ? QString::fromStdString(std::max(sel.dt.add_days(days), today).to_string())
                        : QStringLiteral("无"));
-    m_units->setText(QStringLiteral("所持%1类型基金数量(股数):%2")
-                         .arg(QString::fromStdString(sel.xabc))
-                         .arg(sel.unit, 0, 'f', 2));
-    m_later->setText(QStringLiteral("到期总可取资金(元):%1").arg(sel.total_dmoney, 0, 'f', 0));
+    fill_lookup();
+    if (sel.lists) {
+      const InOutSummary sum = in_out_summary(ws.fund(), types, *sel.lists);
+      m_units->setText(QString::fromStdString(sum.units_line));
+      m_now->setText(QStringLiteral("当前总可取资金(元):") +
+                     QString::fromStdString(store::format_number(sum.now)));
+      m_later->setText(QStringLiteral("到期总可取资金(元):") +
+                       QString::fromStdString(store::format_number(sum.later)));
+    }
   });
+}
+
+void TForm_in_out::fill_lookup() {
+  store::Query q(m_ws.session(), "ubx");
+  q.set_text(
+      "select distinct wth,qsdm, qs,zjzh\n"
+      "from tr2.dbf\n"
+      "where wth<'P' or wth='' and lx='xj'");
+  q.open();
+  m_lookup->clear();
+  m_lookup_rows.clear();
+  for (q.first(); !q.eof(); q.next()) {
+    m_lookup_rows.emplace_back(q.get_string("qsdm"), q.get_string("zjzh"));
+    m_lookup->addItem(QString::fromStdString(q.get_string("qsdm") + "  " + q.get_string("zjzh")));
+  }
+  m_lookup->setCurrentIndex(-1);
+}
+
+void TForm_in_out::broker_chosen(int index) {
+  if (index < 0 || index >= static_cast<int>(m_lookup_rows.size())) return;
+  platform::run_guarded(m_ws.dialogs(), [&] {
+    const std::string& qsdm = m_lookup_rows[static_cast<size_t>(index)].first;
+    m_qsdm->setText(QString::fromStdString(qsdm));
+    fill_accounts();
+    m_broker->setText(QString::fromStdString(m_ws.lookups().qsdm_to_qs(qsdm)));
+  });
+}
+
+void TForm_in_out::date_or_type_changed() {
+  platform::run_guarded(m_ws.dialogs(), [&] {
+    TypeBook types(m_ws.session());
+    const Date d = ledger::read_box_date(m_date->text().toStdString());
+    m_due->setText(QString::fromStdString(
+        d.add_days(xabc_to_days(types, m_type->text().toStdString())).to_string()));
+  });
+}
+
+bool TForm_in_out::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_date && event->type() == QEvent::MouseButtonDblClick)
+    m_date->setText(QString::fromStdString(m_ws.clock().today().to_string()));
+  return QWidget::eventFilter(watched, event);
 }
 
 void TForm_in_out::fill_accounts() {
@@ -126,7 +181,11 @@ void TForm_in_out::ok() {
                        m_qsdm->text().toStdString(), m_account->currentText().toStdString(),
                        m_type->text().toStdString(), m_amount->text().toStdString(),
                        m_date->text().toStdString()};
-    done = in_out_confirm(m_ws.fund(), types, e) == InOutResult::Done;
+    const InOutResult r = in_out_confirm(m_ws.fund(), types, e);
+    done = r == InOutResult::Done;
+    // A withdrawal was matched: the lists show every record, the new group too.
+    if (r != InOutResult::Declined && m_sel.lists && store::Value::text(e.amount).as_number() < 0)
+      m_sel.lists->set_all_records(true);
   });
   if (done) close();
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "core/fund/investor_lists.h"
 #include "core/login/workspace.h"
 
 class QComboBox;
@@ -20,6 +21,7 @@ struct InOutSelection {
   std::string pycode, name, qsdm, xabc;
   Date dt;
   double input = 0, unit = 0, dmoney = 0, total_dmoney = 0;
+  InvestorLists* lists = nullptr;  // the summary lines are summed over them
 };
 
 // "注:进出资数据输入窗口", always on top: its "确定" runs in_out_confirm on the
@@ -39,6 +41,18 @@ class TForm_in_out : public QWidget {
   QLineEdit* type_box() const { return m_type; }
   QLineEdit* amount_box() const { return m_amount; }
   QLineEdit* date_box() const { return m_date; }
+  QComboBox* broker_lookup() const { return m_lookup; }
+  QLabel* due_label() const { return m_due; }
+  QLabel* units_label() const { return m_units; }
+  QLabel* now_label() const { return m_now; }
+  QLabel* later_label() const { return m_later; }
+  QRadioButton* all_money() const { return m_all; }
+
+  // Leaving the date box or changing the type: "可取日期" = entered date +
+  // the type's minimum holding days.
+  void date_or_type_changed();
+  // A choice in the broker lookup: its broker code, accounts and name.
+  void broker_chosen(int index);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -46,12 +60,15 @@ class TForm_in_out : public QWidget {
  private:
   void fill_amount();
   void fill_accounts();
+  void fill_lookup();
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
   app::Workspace& m_ws;
   InOutSelection m_sel;
   std::function<void()> m_on_close;
   QLineEdit *m_code, *m_name, *m_qsdm, *m_type, *m_amount, *m_date;
-  QComboBox* m_account;
+  QComboBox *m_account, *m_lookup;
+  std::vector<std::pair<std::string, std::string>> m_lookup_rows;  // qsdm, zjzh
   QLabel *m_broker, *m_due, *m_units, *m_now, *m_later;
   QRadioButton *m_one, *m_all;
 };

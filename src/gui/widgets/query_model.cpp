@@ -28,6 +28,7 @@ void QueryModel::reset() {
   if (m_query.active() && now != m_columns) {
     m_titles.clear();
     m_alignments.clear();
+    m_formats.clear();
   }
   if (m_query.active()) m_columns = now;
   endResetModel();
@@ -36,6 +37,11 @@ void QueryModel::reset() {
 void QueryModel::set_title(int column, const QString& title) {
   m_titles[column] = title;
   if (column < columnCount()) emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void QueryModel::set_format(int column, Format format) {
+  m_formats[column] = std::move(format);
+  if (rowCount() > 0) emit dataChanged(index(0, column), index(rowCount() - 1, column));
 }
 
 void QueryModel::set_alignment(int column, Qt::Alignment alignment) {
@@ -66,6 +72,7 @@ QVariant QueryModel::data(const QModelIndex& index, int role) const {
     return QVariant::fromValue((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
   }
   if (role != Qt::DisplayRole) return {};
+  if (auto f = m_formats.find(index.column()); f != m_formats.end()) return f->second(v);
   return QString::fromStdString(
       store::shown_value(v, m_query.columns()[static_cast<size_t>(index.column())]));
 }

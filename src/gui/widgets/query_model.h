@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <functional>
 #include <map>
 
 #include "core/store/query.h"
@@ -27,6 +28,9 @@ class QueryModel : public QAbstractTableModel {
   // columns change (another text), as a grid's columns did.
   void set_title(int column, const QString& title);
   void set_alignment(int column, Qt::Alignment alignment);
+  // How a column's values are shown (a display format such as "###.##").
+  using Format = std::function<QString(const store::Value&)>;
+  void set_format(int column, Format format);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -47,6 +51,7 @@ class QueryModel : public QAbstractTableModel {
   std::vector<std::string> m_columns;  // of the last reset, to notice a new text
   std::map<int, QString> m_titles;
   std::map<int, Qt::Alignment> m_alignments;
+  std::map<int, Format> m_formats;
 };
 
 // Keeps a view's current row and the query's current row the same: a click
