@@ -6,6 +6,7 @@
 
 #include "core/install/sample_quotes.h"
 
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <system_error>
@@ -227,9 +228,10 @@ void write_samples(const fs::path& root, Date today) {
 }  // namespace
 
 double sample_close(const std::string& code, double price) {
-  int h = 0;
+  // The hash wraps at 32 bits; done unsigned, since a signed overflow is undefined.
+  std::uint32_t h = 0;
   for (unsigned char ch : code) h = h * 31 + ch;
-  int percent = h % 7 - 3;  // -3 .. 3
+  int percent = static_cast<std::int32_t>(h) % 7 - 3;  // -3 .. 3
   if (percent == 0) percent = 1;
   return round_to(price * (1 + percent * 0.01), 2);
 }
