@@ -103,7 +103,8 @@ std::string code_record(const Security& s, int len, int c1, int clen, int n1, in
   std::string rec(static_cast<size_t>(len), ' ');
   const std::string code = s.code.substr(0, static_cast<size_t>(clen));
   rec.replace(static_cast<size_t>(c1 - 1), code.size(), code);
-  const std::string_view name = gbk_cut(utf8_to_gbk(s.name), static_cast<size_t>(nlen));
+  const std::string gbk = utf8_to_gbk(s.name);  // the cut below views into it
+  const std::string_view name = gbk_cut(gbk, static_cast<size_t>(nlen));
   rec.replace(static_cast<size_t>(n1 - 1), name.size(), name);
   return rec;
 }
