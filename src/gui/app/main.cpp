@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QIcon>
 #include <filesystem>
 
 #include "core/platform/clock.h"
@@ -6,6 +7,7 @@
 #include "core/platform/help.h"
 #include "core/store/session.h"
 #include "gui/app/login_window.h"
+#include "gui/app/start_place.h"
 #include "gui/platform/qt_dialogs.h"
 #include "gui/platform/qt_translations.h"
 #include "gui/widgets/guarded_application.h"
@@ -13,11 +15,14 @@
 int main(int argc, char** argv) {
   vmx::ui::GuardedApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("股票资产管理软件:Valmorix1.1"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("valmorix"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("valmorix")));
   vmx::platform::install_chinese_translations(app);
 
   vmx::platform::QtDialogs boxes;
   // What was written is on disk before any box shows.
   vmx::platform::DurableDialogs dialogs(boxes);
+  vmx::app::enter_installation(dialogs, QApplication::arguments());
   vmx::platform::SystemClock clock;
   vmx::platform::LoggingHelp help;
   vmx::store::Session session;
