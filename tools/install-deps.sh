@@ -10,6 +10,7 @@ packages=(
   clang
   clang-format
   cmake
+  dpkg-dev
   fonts-wqy-microhei
   g++
   libbenchmark-dev
