@@ -39,9 +39,12 @@ int show_box(QWidget* owner, QMessageBox::Icon icon, const std::string& text,
 }  // namespace
 
 QWidget* QtDialogs::owner() const {
-  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-  if (QWidget* active = QApplication::activeWindow()) return active;
-  return m_fallback;
+  QWidget* w = QApplication::activeModalWidget();
+  if (!w) w = QApplication::activeWindow();
+  if (!w && m_last && m_last->isVisible()) w = m_last;
+  if (!w) w = m_fallback;
+  m_last = w;
+  return w;
 }
 
 void QtDialogs::inform(const std::string& text) {

@@ -2,7 +2,8 @@
 
 #include "core/platform/dialogs.h"
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
 namespace vmx::platform {
 
@@ -10,7 +11,10 @@ namespace vmx::platform {
 inline constexpr const char* kBoxTitle = "Valmorix";
 
 // Real message boxes. Each box belongs to the window that caused it: the
-// active modal dialog, else the active window, else the fallback window given
+// active modal dialog, else the active window, else the window the previous
+// box belonged to (right after a box closes the desktop has not yet given its
+// window back the focus, and a second box of the same operation would go to
+// the login window and bring it to the front), else the fallback window given
 // here. It stands above that window (also above one that stays on top), is
 // modal, and the window has the focus again when it closes. The core never
 // names a window: the box finds it when it opens.
@@ -39,6 +43,7 @@ class QtDialogs : public Dialogs {
 
  private:
   QWidget* m_fallback;
+  mutable QPointer<QWidget> m_last;
 };
 
 // Shows `window` (a window of its own) above `cause`: when `cause` stays on top

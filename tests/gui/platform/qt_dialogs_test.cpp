@@ -77,6 +77,33 @@ class QtDialogsTest : public QObject {
       QVERIFY2(QTest::qWaitForWindowActive(&trading), c.name);
     }
   }
+
+  // The second box of one operation opens before the desktop has given the
+  // window back its focus: it still belongs to that window, not the login.
+  void a_second_box_at_once_stays_with_the_same_window() {
+    QWidget login;
+    login.show();
+    QWidget trading(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+    trading.show();
+    trading.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&trading));
+    platform::QtDialogs dialogs(&login);
+    QList<QWidget*> parents;
+    auto close_next = [&] {
+      QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        parents << box->parentWidget();
+        box->buttons().first()->click();
+      });
+    };
+    close_next();
+    dialogs.inform("股票价格更新完毕");
+    QApplication::setActiveWindow(nullptr);
+    close_next();
+    dialogs.inform("代码表和价格已一同更新");
+    QCOMPARE(parents, (QList<QWidget*>{&trading, &trading}));
+  }
 };
 
 int main(int argc, char** argv) {
