@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +18,7 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -118,6 +120,17 @@ TForm_hqpath::TForm_hqpath(const QString& start, QWidget* parent) : QDialog(pare
     m_tree->setRootIndex(m_model->index(root));
     choose(root);
   });
+  connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    // Each listed ancestor lets the next level open. The model sorts a new
+    // listing a moment after it arrives, so the final scroll waits for that.
+    if (m_wanted.isEmpty() || !(m_wanted + '/').startsWith(path == "/" ? path : path + '/')) return;
+    show_wanted();
+    if (QFileInfo(m_wanted).absolutePath() == path)
+      QTimer::singleShot(150, this, [this] {
+        show_wanted();
+        m_wanted.clear();
+      });
+  });
   connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& i) { m_label->setText(m_model->filePath(i)); });
   connect(m_confirm, &QPushButton::clicked, this, &QDialog::accept);
@@ -134,12 +147,26 @@ TForm_hqpath::TForm_hqpath(const QString& start, QWidget* parent) : QDialog(pare
 QString TForm_hqpath::chosen() const { return m_label->text(); }
 
 void TForm_hqpath::choose(const QString& dir) {
-  const QModelIndex i = m_model->index(dir);
-  if (i.isValid()) {
-    m_tree->setCurrentIndex(i);
-    m_tree->scrollTo(i);
-  }
+  m_wanted = dir;
+  show_wanted();
   m_label->setText(dir);
+}
+
+// The model lists directories in the background and only those that are
+// open: the wanted directory is opened down to and shown again as each
+// ancestor's listing arrives.
+void TForm_hqpath::show_wanted() {
+  QModelIndex at = m_model->index(QDir::rootPath());
+  QString path;
+  for (const QString& part : m_wanted.split('/', Qt::SkipEmptyParts)) {
+    m_tree->expand(at);
+    path += '/' + part;
+    const QModelIndex next = m_model->index(path);
+    if (!next.isValid()) return;  // not listed yet
+    at = next;
+  }
+  m_tree->setCurrentIndex(at);
+  m_tree->scrollTo(at, QAbstractItemView::PositionAtCenter);
 }
 
 // ---- the update window ----
@@ -221,6 +248,7 @@ Tform_price2::Tform_price2(app::Workspace& workspace, std::function<void()> refr
 
   m_progress = new ProgressList(this);
   layout->addWidget(m_progress, 1);
+  layout->addStretch(0);  // takes the room below the controls while the list is hidden
   connect(change, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(m_picker, &QComboBox::activated, this, [this](int i) {
     const std::string code = m_picker->itemData(i).toString().toStdString();
@@ -243,7 +271,8 @@ Tform_price2::Tform_price2(app::Workspace& workspace, std::function<void()> refr
     fill_picker();
     show_current();
   });
-  resize(std::max(width(), m_progress->sizeHint().width() + 20), kFullHeight);
+  resize(std::max(width(), m_progress->sizeHint().width() + 20),
+         m_display->checkedId() == 0 ? kShortHeight : kFullHeight);
 }
 
 Tform_price2::~Tform_price2() = default;

@@ -77,6 +77,9 @@ class TForm_hqpath : public QDialog {
   QPushButton* m_confirm = nullptr;
   QPushButton* m_give_up = nullptr;
   QPushButton* m_help = nullptr;
+  QString m_wanted;  // shown again once its parent directory is listed
+
+  void show_wanted();
 };
 
 // "更新行情数据": the current quote source (hq_path.DBF), its path and remark,
