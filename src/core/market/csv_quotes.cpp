@@ -111,14 +111,29 @@ Column column_named(std::string_view header) {
   return Column::None;
 }
 
-// "sh600000", "SZ0001", "600000.SH", "0001.sz" -> the code alone.
+// A Shenzhen code the exchange writes with six digits, "000001", is kept here
+// with four, "0001", as the security list has it. Only a code marked as
+// Shenzhen is shortened: an unmarked "000001" may be the Shanghai index.
+std::string shenzhen_code(std::string code) {
+  const bool digits =
+      std::all_of(code.begin(), code.end(), [](unsigned char ch) { return std::isdigit(ch) != 0; });
+  return code.size() == 6 && digits && code.starts_with("00") ? code.substr(2) : code;
+}
+
+// "sh600000", "SZ0001", "600000.SH", "0001.sz" -> the code alone;
+// "sz000001", "000001.SZ" -> "0001".
 std::string bare_code(std::string_view code) {
   std::string c = lower(code);
   for (const char* mark : {"sh", "sz", "ss"}) {
-    if (c.size() > 2 && c.rfind(mark, 0) == 0 && std::isdigit(static_cast<unsigned char>(c[2])))
-      return std::string(code.substr(2));
+    std::string bare;
     const std::string suffix = std::string(".") + mark;
-    if (c.size() > 3 && c.ends_with(suffix)) return std::string(code.substr(0, code.size() - 3));
+    if (c.size() > 2 && c.rfind(mark, 0) == 0 && std::isdigit(static_cast<unsigned char>(c[2])))
+      bare = std::string(code.substr(2));
+    else if (c.size() > 3 && c.ends_with(suffix))
+      bare = std::string(code.substr(0, code.size() - 3));
+    else
+      continue;
+    return std::string(mark) == "sz" ? shenzhen_code(std::move(bare)) : bare;
   }
   return std::string(code);
 }
