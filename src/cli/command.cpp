@@ -98,6 +98,15 @@ void say(const std::string& text) {
   std::fflush(stdout);
 }
 
+CLI::Validator value_check(std::function<std::string(const std::string& text)> problem) {
+  return CLI::Validator([problem](std::string& text) { return problem(text); }, "");
+}
+
+CLI::Validator not_empty(const std::string& what) {
+  return value_check(
+      [what](const std::string& text) { return text.empty() ? "needs " + what : std::string(); });
+}
+
 void TodayOption::add_to(CLI::App& command) {
   command
       .add_option_function<std::string>(
@@ -108,13 +117,11 @@ void TodayOption::add_to(CLI::App& command) {
           "today's date for this run (default: the machine's)")
       ->type_name("YYYY-MM-DD")
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
-      ->check(CLI::Validator(
-          [](std::string& text) -> std::string {
-            if (text.size() != 10 || !Date::parse(text))
-              return "needs a date YYYY-MM-DD, not '" + text + "'";
-            return {};
-          },
-          ""));
+      ->check(value_check([](const std::string& text) {
+        return text.size() == 10 && Date::parse(text)
+                   ? std::string()
+                   : "needs a date YYYY-MM-DD, not '" + text + "'";
+      }));
 }
 
 platform::Clock& TodayOption::clock() {
@@ -135,11 +142,7 @@ void add_answer_option(CLI::App& command, bool& answer) {
 void add_pdf_option(CLI::App& command, std::filesystem::path& pdf) {
   command.add_option("--pdf", pdf, "write the report as a PDF file instead of printing it")
       ->type_name("FILE")
-      ->check(CLI::Validator(
-          [](std::string& text) -> std::string {
-            return text.empty() ? "needs a file name" : std::string();
-          },
-          ""));
+      ->check(not_empty("a file name"));
 }
 
 void add_account_arguments(CLI::App& command, AccountArgs& account) {

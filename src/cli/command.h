@@ -52,6 +52,12 @@ int fail(const std::string& command, const std::string& text, int code = kUsageE
 // message it showed.
 void say(const std::string& text);
 
+// A check of an option's value: `problem` says what is wrong with the text
+// ("needs a file name"), or nothing when it is right.
+CLI::Validator value_check(std::function<std::string(const std::string& text)> problem);
+// Refuses an empty value: "needs " + `what`.
+CLI::Validator not_empty(const std::string& what);
+
 // --today YYYY-MM-DD, for every command that reads today's date: a clock
 // standing at noon of that day; without it the machine's clock.
 class TodayOption {

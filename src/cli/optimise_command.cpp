@@ -76,14 +76,12 @@ void add_optimise_command(Commands& commands) {
          "--current", [a](const std::string& text) { parse_current(text, a->current); },
          "the current proportions of cash and groups 1-3 in per mille (default 0,0,400,600)")
       ->type_name("P0,P1,P2,P3")
-      ->check(CLI::Validator(
-          [](std::string& text) -> std::string {
-            std::array<int, optimise::kGroups> ignored;
-            return parse_current(text, ignored)
-                       ? std::string()
-                       : "needs four whole numbers separated by commas, not '" + text + "'";
-          },
-          ""));
+      ->check(value_check([](const std::string& text) {
+        std::array<int, optimise::kGroups> ignored;
+        return parse_current(text, ignored)
+                   ? std::string()
+                   : "needs four whole numbers separated by commas, not '" + text + "'";
+      }));
 }
 
 }  // namespace vmx::cli

@@ -61,11 +61,7 @@ void add_prices_command(Commands& commands) {
   add_account_arguments(cmd, a->account);
   cmd.add_option("--source", a->source, "make this source current first")
       ->type_name("HQCODE")
-      ->check(CLI::Validator(
-          [](std::string& text) -> std::string {
-            return text.empty() ? "needs a source code" : std::string();
-          },
-          ""));
+      ->check(not_empty("a source code"));
   cmd.add_option("--path", a->path, "store this directory as the source's")->type_name("DIR");
   add_answer_option(cmd, a->answer);
   a->today.add_to(cmd);

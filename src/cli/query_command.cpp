@@ -76,12 +76,10 @@ void add_query_command(Commands& commands) {
   cmd.add_option("--param", a->params, "a parameter's value; may be given again")
       ->type_name("NAME=VALUE")
       ->allow_extra_args(false)
-      ->check(CLI::Validator(
-          [](std::string& p) -> std::string {
-            const size_t eq = p.find('=');
-            return eq == std::string::npos || eq == 0 ? "needs NAME=VALUE" : std::string();
-          },
-          ""));
+      ->check(value_check([](const std::string& p) {
+        const size_t eq = p.find('=');
+        return eq == std::string::npos || eq == 0 ? "needs NAME=VALUE" : std::string();
+      }));
 }
 
 }  // namespace vmx::cli
