@@ -10,6 +10,8 @@
 # usage (as root): tools/check-package-chroot.sh CHROOT_DIR DEB_FILE OUT_DIR [DISPLAY_NUMBER]
 # CHROOT_DIR is made with debootstrap (minbase) when it holds no system yet;
 # keep it outside the repository. Needs debootstrap on the machine.
+# VMX_APT_OPTS=--no-install-recommends checks that the declared dependencies
+# alone are enough.
 set -euo pipefail
 root=$1 deb=$2 out=$3 display=${4:-45}
 mkdir -p "$out"
@@ -35,7 +37,8 @@ in_root() { chroot "$root" env DEBIAN_FRONTEND=noninteractive LANG=C.UTF-8 "$@";
 in_root apt-get update -q
 in_root apt-get purge -y -q valmorix >/dev/null 2>&1 || true
 cp "$deb" "$root/tmp/"
-in_root apt-get install -y -q "/tmp/$(basename "$deb")"
+# shellcheck disable=SC2086
+in_root apt-get install -y -q ${VMX_APT_OPTS:-} "/tmp/$(basename "$deb")"
 in_root sh -c 'ldd /usr/bin/valmorix /usr/bin/valmorix-cli | grep "not found" && exit 1 || true'
 # Tools of this check only, installed after the package so they bring nothing it needs.
 in_root apt-get install -y -q --no-install-recommends xvfb openbox xdotool imagemagick xauth
