@@ -160,7 +160,7 @@ QWidget* TForm7::build_controls() {
   button(QStringLiteral("组合优化模拟"), 2, 0, [this] {
     platform::run_guarded(m_ws.dialogs(), [this] { optimise::show_optimiser(m_ws, this); });
   })->setToolTip(QStringLiteral("根据概率预测优化投资组合，可以做风险投资模拟游戏"));
-  button(QStringLiteral("基金计算管理"), 1, 1, [this] {
+  button(QStringLiteral("基金计算管理"), 2, 1, [this] {
     show_fund_window();
   })->setToolTip(QStringLiteral("进入资金进出,业绩变化窗口,可进而进入基金管理模块"));
   button(QStringLiteral("委托记录处理"), 1, 0, [this] {

@@ -25,6 +25,7 @@
 #include "core/fund/matching.h"
 #include "core/fund/report/fund_reports.h"
 #include "core/fund/report/report_util.h"
+#include "core/fund/report/word_processor.h"
 #include "core/store/value.h"
 #include "gui/fund/fund_print.h"
 #include "gui/fund/in_out_window.h"
@@ -129,6 +130,7 @@ TForm_fundreport::TForm_fundreport(app::Workspace& ws, QWidget* parent)
         repair_types(m_types, m_ws.dialogs());
       });
     m_last_tab = index;
+    if (index == 4) platform::run_guarded(m_ws.dialogs(), [this] { fill_fund_names(); });
     if (index == 3)
       platform::run_guarded(m_ws.dialogs(), [this] {
         m_accounts.reopen();
@@ -534,10 +536,12 @@ report::ReportDefinition TForm_fundreport::definition() const {
 }
 
 void TForm_fundreport::edit_in_word_processor() {
-  m_ws.dialogs().inform(
-      "本操作将调用写字板编辑报告文件，编好后需用选择报告内容，用剪贴放如入剪贴板，退出后用粘贴放入"
-      "本窗口"
-      "。");
+  static platform::PosixShell desktop;
+  platform::run_guarded(m_ws.dialogs(), [this] {
+    report::edit_in_word_processor(m_shell ? *m_shell : desktop, m_ws.dialogs(),
+                                   m_ws.login().acc_dir / "report.txt",
+                                   m_memo->toPlainText().toStdString());
+  });
 }
 
 QWidget* TForm_fundreport::build_addresses() {

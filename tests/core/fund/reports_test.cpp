@@ -28,7 +28,7 @@ TEST(FundReports, NumberTextsAndPadding) {
     EXPECT_EQ(r::fixed(k.d, 3), std::string(k.fixed3) == "-0.000" ? "0.000" : k.fixed3) << k.d;
   }
   EXPECT_EQ(r::pad("李明", 6), "  李明");
-  EXPECT_EQ(r::pad("toolong", 3), "toolong");
+  EXPECT_EQ(r::pad("toolong", 3), " toolong");  // never run into the column before
   EXPECT_EQ(ledger::report::s10("李明", 6), "李明  ");
   EXPECT_EQ(r::rounded(2.5), "2");
   EXPECT_EQ(r::rounded(-3.5), "-4");

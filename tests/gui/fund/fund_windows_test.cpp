@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -9,6 +10,7 @@
 
 #include "core/fund/fund_record.h"
 #include "core/fund/report/ledger_report.h"
+#include "core/fund/report/word_processor.h"
 #include "core/install/installation.h"
 #include "core/platform/scripted_printer.h"
 #include "gui/fund/fund_window.h"
@@ -187,6 +189,18 @@ class FundWindowsTest : public QObject {
     w->print_account();
     QVERIFY(m_printer->last().pages[0][0].find("资金帐户报告") != std::string::npos);
     QVERIFY(w->account_rate_label()->text().startsWith("增值率:"));
+    w->tabs()->setCurrentIndex(4);
+    platform::ScriptedShell shell;
+    w->set_shell(&shell);
+    w->memo_box()->setPlainText("本月收益平稳。");
+    m_dialogs->clear();
+    w->edit_in_word_processor();
+    QCOMPARE(shell.calls().size(), size_t(1));
+    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{fund::report::kWordProcessorNotice});
+    shell.set_result(platform::Shell::kFileNotFound);
+    m_dialogs->clear();
+    w->edit_in_word_processor();
+    QCOMPARE(m_dialogs->texts().back(), std::string(fund::report::kWordProcessorMissing));
     w->tabs()->setCurrentIndex(5);
     w->print_addresses();
     QVERIFY(m_printer->last().pages[0][1].find("投资人通讯录") != std::string::npos);

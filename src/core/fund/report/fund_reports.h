@@ -53,11 +53,13 @@ struct FeeParts {
 FeeParts fee_parts(const TypeTerms* terms, Date invested, Date withdrawn, double unit, double price,
                    double l_price, double market_value, double dmoney);
 
-// "打印投资单据": the question; an unmatched withdrawal is matched first (the
-// filter goes to all records, the detail list to its last row, nothing
-// printed); otherwise one or two copies. False when nothing was printed.
+// "打印投资单据": the question (unless `ask` is false); an unmatched withdrawal
+// is matched first (the filter goes to all records, the detail list to its
+// last row, nothing printed); otherwise one or two copies. False when nothing
+// was printed.
 bool print_receipt(FundLedger& f, TypeBook& types, InvestorLists& lists, AddressBook& book,
-                   const ReportDefinition& def, bool two_copies, platform::Printer& printer);
+                   const ReportDefinition& def, bool two_copies, platform::Printer& printer,
+                   bool ask = true);
 
 // "打印阶段报告" of the selected investor. The manager's form switches the
 // lists to open records.

@@ -47,8 +47,8 @@ std::vector<std::string> fund_ledger_lines(FundLedger& f) {
   return lines;
 }
 
-bool print_fund_ledger(FundLedger& f, platform::Printer& printer) {
-  if (!f.dialogs().ask(kLedgerReportQuestion)) return false;
+bool print_fund_ledger(FundLedger& f, platform::Printer& printer, bool ask) {
+  if (ask && !f.dialogs().ask(kLedgerReportQuestion)) return false;
   const std::vector<std::string> lines = fund_ledger_lines(f);
   ledger::report::print_framed(printer, fund_ledger_frame(), lines, f.clock().now());
   return true;

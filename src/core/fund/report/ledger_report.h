@@ -20,8 +20,8 @@ std::string fund_ledger_line(store::Cursor& c);
 // The lines from the start row on; the cursor returns to its row.
 std::vector<std::string> fund_ledger_lines(FundLedger& f);
 
-// "打印报告": the question, then the report with the clock's time. False when
-// declined. Printer errors (store::Error) pass to the caller.
-bool print_fund_ledger(FundLedger& f, platform::Printer& printer);
+// "打印报告": the question (unless `ask` is false), then the report with the
+// clock's time. False when declined. Printer errors (store::Error) pass to the caller.
+bool print_fund_ledger(FundLedger& f, platform::Printer& printer, bool ask = true);
 
 }  // namespace vmx::fund::report

@@ -147,8 +147,9 @@ std::vector<std::string> receipt_lines(InvestorLists& lists, TypeBook& types, Ad
 }
 
 bool print_receipt(FundLedger& f, TypeBook& types, InvestorLists& lists, AddressBook& book,
-                   const ReportDefinition& def, bool two_copies, platform::Printer& printer) {
-  if (!f.dialogs().ask(kReceiptQuestion)) return false;
+                   const ReportDefinition& def, bool two_copies, platform::Printer& printer,
+                   bool ask) {
+  if (ask && !f.dialogs().ask(kReceiptQuestion)) return false;
   store::Query& d = lists.detail();
   if (!d.active() || d.empty()) return false;
   if (d.get_double("input") < 0 && d.get_double("czxh") == 0) {

@@ -40,6 +40,13 @@ std::string date_text(store::Cursor& c, std::string_view field) {
   return c.is_blank(field) ? std::string() : c.get_date(field).to_string();
 }
 
+std::string pad(std::string_view text, int width) {
+  const bool full = !text.empty() && text.front() != ' ' &&
+                    static_cast<long>(ledger::report::print_width(text)) >= width;
+  return full ? " " + std::string(text)
+              : ledger::report::s10(text, width, ledger::report::Pad::Before);
+}
+
 std::string centred(std::string_view text, int width) {
   const long w = static_cast<long>(ledger::report::print_width(text));
   const long lead = (width - w) / 2;

@@ -23,10 +23,10 @@ std::string hash_format(double d, int decimals = 2);
 // A date field as yyyy-mm-dd, "" when blank.
 std::string date_text(store::Cursor& c, std::string_view field);
 
-// The fund management window's column padding: spaces in front.
-inline std::string pad(std::string_view text, int width) {
-  return ledger::report::s10(text, width, ledger::report::Pad::Before);
-}
+// The fund management window's column padding: spaces in front. A value as
+// wide as its column or wider still gets one space, so that neighbouring
+// numbers never run together.
+std::string pad(std::string_view text, int width);
 // Centred on `width` print columns (spaces in front only).
 std::string centred(std::string_view text, int width);
 

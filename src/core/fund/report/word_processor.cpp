@@ -1,0 +1,25 @@
+#include "core/fund/report/word_processor.h"
+
+#include <fstream>
+
+#include "core/store/error.h"
+
+namespace vmx::fund::report {
+
+bool edit_in_word_processor(platform::Shell& shell, platform::Dialogs& dialogs,
+                            const std::filesystem::path& file, const std::string& text) {
+  dialogs.inform(kWordProcessorNotice);
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out.good()) throw store::Error("cannot write " + file.string());
+  }
+  const int result =
+      shell.execute(file.string(), " ", file.parent_path().string(), platform::Shell::kShow);
+  if (platform::Shell::started(result)) return true;
+  dialogs.warn(result == platform::Shell::kFileNotFound ? kWordProcessorMissing
+                                                        : kWordProcessorFailed);
+  return false;
+}
+
+}  // namespace vmx::fund::report
