@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/platform/file_system.h"
 #include "core/store/error.h"
 #include "core/store/table_check.h"
 
@@ -137,6 +138,23 @@ std::shared_ptr<Table> Session::open_table(std::string_view where, std::string_v
       t->sync_with_file();  // another running copy may have changed it
       return t;
     }
+  // Another running copy changes the file under its exclusive lock. Reading
+  // the header, checking it and loading the rows under a shared lock sees the
+  // file between two of its changes, never half way through one (a count
+  // read before the rows it counts were loaded, say).
+  std::shared_ptr<platform::File> reading;
+  try {
+    reading = platform::file_system().open(path, platform::OpenMode::Read);
+    reading->lock(false);
+  } catch (const platform::FileError&) {
+    reading.reset();  // the open below says what is wrong with the file
+  }
+  const struct Unlock {
+    std::shared_ptr<platform::File>& f;
+    ~Unlock() {
+      if (f) f->unlock();
+    }
+  } unlock{reading};
   std::unique_ptr<TableFile> f;
   try {
     f = open_table_file(path);
