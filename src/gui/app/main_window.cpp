@@ -27,6 +27,7 @@
 #include "core/ledger/valuation.h"
 #include "core/platform/error_boundary.h"
 #include "core/reference/reference_ops.h"
+#include "gui/ledger/dividend_window.h"
 #include "gui/ledger/holdings_window.h"
 #include "gui/ledger/trading_window.h"
 #include "gui/market/price_window.h"
@@ -220,6 +221,8 @@ void TForm7::build_menus() {
   add(money, QStringLiteral("资金转帐"), QKeySequence(Qt::Key_F9), [this] {
     if (m_fund) m_fund->show_transfer();
   });
+  add(money, QStringLiteral("分红配股处理"), QKeySequence(Qt::Key_F11),
+      [this] { ledger::TForm_sp::launch(m_ws, [this] { refresh_in_place(); }, this); });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
   add(help, QStringLiteral("关于本软件"), {}, [this] {
