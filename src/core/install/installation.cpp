@@ -95,6 +95,8 @@ void init_installation(const fs::path& dir, bool demo, Date today) {
   try {
     seed::write_program_tables(dir, demo, today);
     write_accounts(dir);
+    // No backup directory chosen yet: the copy window offers the default.
+    create_table_file(dir / "bak_path.DBF", find_table_spec("bak_path.DBF")->schema);
     const fs::path templ = dir / kTemplateDir;
     write_template(templ);
     copy_template(templ, dir / kMyAccountDir);

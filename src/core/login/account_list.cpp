@@ -9,23 +9,39 @@ namespace vmx::app {
 
 namespace fs = std::filesystem;
 
-AccountDirectory account_directory(const fs::path& curr_dir, const std::string& account,
-                                   const std::string& subdir) {
-  const std::string said = "帐户“" + account + "”的数据目录“" + subdir + "”";
+SubdirPlace locate_subdir(const fs::path& curr_dir, const std::string& subdir) {
   std::string name = subdir;
   if (name.rfind(".\\", 0) == 0 || name.rfind("./", 0) == 0) name.erase(0, 2);
-  if (name.empty()) return {{}, "帐户“" + account + "”没有填写数据目录(Subdir是空的)，不能进入。"};
+  if (name.empty()) return {{}, SubdirProblem::Empty};
   if (name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos)
-    return {{}, said + "不是安装目录里的一个子目录名，不能进入。"};
+    return {{}, SubdirProblem::NotAName};
   const fs::path dir = store::resolve_case_insensitive(curr_dir, name);
   std::error_code ec;
-  if (!fs::exists(fs::symlink_status(dir, ec)))
-    return {{}, said + "在安装目录里不存在，不能进入。"};
+  if (!fs::exists(fs::symlink_status(dir, ec))) return {dir, SubdirProblem::Missing};
   // A link may lead anywhere: what counts is where it ends.
   const fs::path real = fs::canonical(dir, ec);
   if (ec || !fs::is_directory(real, ec) || real.parent_path() != fs::canonical(curr_dir, ec))
-    return {{}, said + "不是安装目录里的子目录(是文件或指向别处的链接)，不能进入。"};
-  return {dir, {}};
+    return {dir, SubdirProblem::NotInside};
+  return {dir, SubdirProblem::None};
+}
+
+AccountDirectory account_directory(const fs::path& curr_dir, const std::string& account,
+                                   const std::string& subdir) {
+  const std::string said = "帐户“" + account + "”的数据目录“" + subdir + "”";
+  const SubdirPlace place = locate_subdir(curr_dir, subdir);
+  switch (place.problem) {
+    case SubdirProblem::None:
+      return {place.dir, {}};
+    case SubdirProblem::Empty:
+      return {{}, "帐户“" + account + "”没有填写数据目录(Subdir是空的)，不能进入。"};
+    case SubdirProblem::NotAName:
+      return {{}, said + "不是安装目录里的一个子目录名，不能进入。"};
+    case SubdirProblem::Missing:
+      return {{}, said + "在安装目录里不存在，不能进入。"};
+    case SubdirProblem::NotInside:
+      break;
+  }
+  return {{}, said + "不是安装目录里的子目录(是文件或指向别处的链接)，不能进入。"};
 }
 
 void bind_program_directory(store::Session& session, const fs::path& curr_dir) {

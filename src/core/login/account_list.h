@@ -33,6 +33,21 @@ struct AccountDirectory {
 AccountDirectory account_directory(const std::filesystem::path& curr_dir,
                                    const std::string& account, const std::string& subdir);
 
+// Where a Subdir leads, by the rule above, for callers that word the refusal
+// for their own purpose (deleting an account, restoring it).
+enum class SubdirProblem {
+  None,       // `dir` is the directory, directly inside the program directory
+  Empty,      // no name
+  NotAName,   // ".", "..", or a path
+  Missing,    // nothing of that name in the program directory
+  NotInside,  // a file, or a link to somewhere else
+};
+struct SubdirPlace {
+  std::filesystem::path dir;  // curr_dir / the name on disk (also when Missing)
+  SubdirProblem problem = SubdirProblem::None;
+};
+SubdirPlace locate_subdir(const std::filesystem::path& curr_dir, const std::string& subdir);
+
 // Binds alias curr to the program directory and gives the engine the table
 // password: what the login window does first, before any table is opened.
 void bind_program_directory(store::Session& session, const std::filesystem::path& curr_dir);

@@ -198,6 +198,11 @@ std::vector<TableSpec> build() {
   add("parameter.DBF", P, DBF, {chr("NAME", 8), chr("PARA", 30)}, 0, {},
       "parameters of the chart window");
 
+  // One row: the directory the copy window backs up to. Wide enough for a
+  // path of this system.
+  add("bak_path.DBF", P, DBF, {chr("PATH", 254)}, 0, {},
+      "the backup directory the copy window last used");
+
   // ---- account directory ----
 
   add("tr2.DBF", A, DBF, tr2_fields(), 0,

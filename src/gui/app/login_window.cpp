@@ -9,12 +9,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "core/login/snapshots.h"
 #include "core/platform/error_boundary.h"
 #include "gui/app/main_window.h"
 #include "gui/fund/fund_window.h"
@@ -22,25 +22,11 @@
 #include "gui/ledger/trading_window.h"
 #include "gui/market/security_list_window.h"
 #include "gui/reference/settings_window.h"
+#include "gui/widgets/password_edit.h"
 
 namespace vmx::app {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// The password box shows "#" for every typed character, whatever the desktop
-// style's own mask is.
-class HashPasswordStyle : public QProxyStyle {
- public:
-  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                QStyleHintReturn* ret) const override {
-    if (hint == SH_LineEdit_PasswordCharacter) return '#';
-    return QProxyStyle::styleHint(hint, option, widget, ret);
-  }
-};
-
-}  // namespace
 
 TForm1::TForm1(store::Session& session, platform::Dialogs& dialogs, platform::Clock& clock,
                platform::Help& help, fs::path curr_dir, QWidget* parent)
@@ -86,12 +72,8 @@ void TForm1::build() {
   connect(m_user, &QComboBox::activated, this,
           [this](int index) { DBLookupComboBox1CloseUp(index); });
 
-  m_password = new QLineEdit(this);
+  m_password = ui::make_password_edit(this);
   m_password->setObjectName(QStringLiteral("Edit1"));
-  auto* style = new HashPasswordStyle;
-  style->setParent(this);
-  m_password->setStyle(style);
-  m_password->setEchoMode(QLineEdit::Password);
   connect(m_password, &QLineEdit::returnPressed, this, [this] { BitBtn1Click(); });
 
   auto* user_label = new QLabel(QStringLiteral("管理帐户:"), this);
@@ -109,12 +91,12 @@ void TForm1::build() {
   layout->addLayout(centre);
 
   auto* buttons = new QHBoxLayout;
-  m_enter =
-      new QPushButton(style->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("进入"), this);
+  m_enter = new QPushButton(this->style()->standardIcon(QStyle::SP_DialogOkButton),
+                            QStringLiteral("进入"), this);
   m_enter->setDefault(true);
-  m_give_up = new QPushButton(style->standardIcon(QStyle::SP_DialogCancelButton),
+  m_give_up = new QPushButton(this->style()->standardIcon(QStyle::SP_DialogCancelButton),
                               QStringLiteral("放弃"), this);
-  m_help_button = new QPushButton(style->standardIcon(QStyle::SP_DialogHelpButton),
+  m_help_button = new QPushButton(this->style()->standardIcon(QStyle::SP_DialogHelpButton),
                                   QStringLiteral("帮助"), this);
   m_help_button->setToolTip(QStringLiteral("请习惯使用帮助按钮"));
   connect(m_enter, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
@@ -161,6 +143,9 @@ void TForm1::log_in(const LoginState& state) {
   // re-binds ubx, which closes whatever they still had open.
   drop_login();
   m_workspace = std::make_unique<Workspace>(m_session, m_dialogs, m_clock, m_help, state);
+  // The files as they were when the user came in, before anything changes
+  // them; the account is locked to this login by now.
+  snapshot_at_login(state, m_clock.today(), m_dialogs);
   m_main = new TForm7(*m_workspace);
   m_main->setAttribute(Qt::WA_DeleteOnClose, false);
   connect(m_main, &TForm7::logged_out, this, &TForm1::logged_out);

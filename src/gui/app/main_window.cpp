@@ -23,10 +23,15 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/install/installation.h"
 #include "core/ledger/order_entry.h"
 #include "core/ledger/valuation.h"
+#include "core/login/managed_accounts.h"
 #include "core/platform/error_boundary.h"
 #include "core/reference/reference_ops.h"
+#include "gui/admin/account_window.h"
+#include "gui/admin/copy_window.h"
+#include "gui/admin/password_window.h"
 #include "gui/ledger/dividend_window.h"
 #include "gui/ledger/holdings_window.h"
 #include "gui/ledger/trading_window.h"
@@ -139,6 +144,8 @@ QWidget* TForm7::build_controls() {
   tool(QStyle::SP_BrowserReload, QStringLiteral("更新价格，和F8相同"), [this] { update_prices(); });
   tool(QStyle::SP_FileDialogDetailedView, QStringLiteral("设置证券类型和代码等，和F5相同"),
        [this] { show_settings(); });
+  tool(QStyle::SP_DriveFDIcon, QStringLiteral("拷贝文件，和Ctrl+C相同"),
+       [this] { open_copy_window(); });
   tool(QStyle::SP_DirOpenIcon, QStringLiteral("一步进入基金管理窗口"), [this] {
     show_fund_window();
     if (m_fund) m_fund->show_management();
@@ -202,6 +209,12 @@ void TForm7::build_menus() {
     return a;
   };
   QMenu* system = menuBar()->addMenu(QStringLiteral("系统管理"));
+  add(system, QStringLiteral("改口令"), QKeySequence(Qt::CTRL | Qt::Key_S),
+      [this] { open_password_window(); });
+  add(system, QStringLiteral("添加删除管理帐户"), QKeySequence(Qt::CTRL | Qt::Key_A),
+      [this] { open_accounts_window(); });
+  add(system, QStringLiteral("拷贝文件"), QKeySequence(Qt::CTRL | Qt::Key_C),
+      [this] { open_copy_window(); });
   add(system, QStringLiteral("退出系统"), QKeySequence(Qt::CTRL | Qt::Key_Q),
       [this] { N_exitClick(); });
   auto* open_system = new QAction(this);
@@ -221,8 +234,10 @@ void TForm7::build_menus() {
   add(money, QStringLiteral("资金转帐"), QKeySequence(Qt::Key_F9), [this] {
     if (m_fund) m_fund->show_transfer();
   });
-  add(money, QStringLiteral("分红配股处理"), QKeySequence(Qt::Key_F11),
-      [this] { ledger::TForm_sp::launch(m_ws, [this] { refresh_in_place(); }, this); });
+  add(money, QStringLiteral("分红配股处理"), QKeySequence(Qt::Key_F11), [this] {
+    ledger::TForm_sp::launch(
+        m_ws, [this] { refresh_in_place(); }, this);
+  });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
   add(help, QStringLiteral("关于本软件"), {}, [this] {
@@ -320,6 +335,47 @@ void TForm7::closeEvent(QCloseEvent* event) {
   if (m_ending) return;
   end_login();
   emit logged_out();
+}
+
+void TForm7::open_password_window() {
+  auto* w = new admin::TForm_pass(m_ws.session(), m_ws.dialogs(), m_ws.login().acc_name, this);
+  w->setAttribute(Qt::WA_DeleteOnClose);
+  connect(w, &admin::TForm_pass::password_changed, this, [this] { Button_exitClick(); });
+  w->show();
+}
+
+// The account and copy windows end the program when they close, also when
+// this window is gone by then: they ask the application, not this window.
+void TForm7::open_accounts_window() {
+  if (m_ws.login().acc_name != store::kMyAccountName) {
+    m_ws.dialogs().inform(kOnlyMyAccount);
+    return;
+  }
+  auto* w = new admin::TForm_acc(m_ws.session(), m_ws.dialogs());
+  w->setAttribute(Qt::WA_DeleteOnClose);
+  connect(w, &admin::TForm_acc::login_ending, this, [this] {
+    if (m_ending) return;
+    end_login();
+    close();
+  });
+  connect(w, &admin::TForm_acc::program_end_requested, qApp, &QApplication::closeAllWindows,
+          Qt::QueuedConnection);
+  w->show();
+}
+
+void TForm7::open_copy_window() {
+  const LoginState login = m_ws.login();
+  // The account's tables are closed and its lock let go before any file is
+  // copied.
+  end_login();
+  close();
+  auto* w = new admin::TForm_copy(m_ws.session(), m_ws.dialogs(), login);
+  w->setAttribute(Qt::WA_DeleteOnClose);
+  // Nobody logs in again behind it: the program ends when it closes.
+  w->setWindowModality(Qt::ApplicationModal);
+  connect(w, &admin::TForm_copy::program_end_requested, qApp, &QApplication::closeAllWindows,
+          Qt::QueuedConnection);
+  w->show();
 }
 
 void TForm7::show_settings() {

@@ -84,6 +84,13 @@ class TForm7 : public QMainWindow {
   void Button_exitClick();
   // The menu item "退出系统": closes ubx, this window and the login window.
   void N_exitClick();
+  // "改口令": the password window; a changed password ends the login.
+  void open_password_window();
+  // "添加删除管理帐户": the account window, for 我的帐户 only.
+  void open_accounts_window();
+  // "拷贝文件" and its tool button: ends the login, closes this window and
+  // opens the copy window.
+  void open_copy_window();
   // F5 and its tool button.
   void show_settings();
   // The button "持仓编辑": reopens the ledger, positions it on the detail

@@ -31,6 +31,7 @@ TEST(Catalogue, HoldsEveryTableOfTheProgram) {
       {"hq_path.DBF", P, DBF, false},
       {"allstocks.DBF", P, DBF, false},
       {"parameter.DBF", P, DBF, false},
+      {"bak_path.DBF", P, DBF, false},
       {"tr2.DBF", A, DBF, false},
       {"tr0.DBF", A, DBF, true},
       {"fund2.DB", A, DB, false},

@@ -1,0 +1,104 @@
+#include "gui/admin/copy_window.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "core/install/installation.h"
+#include "core/platform/error_boundary.h"
+
+namespace vmx::admin {
+
+TForm_copy::TForm_copy(store::Session& session, platform::Dialogs& dialogs, app::LoginState login,
+                       QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      m_session(session),
+      m_dialogs(dialogs),
+      m_login(std::move(login)) {
+  setObjectName("TForm_copy");
+  setWindowTitle("Form_copy 文件拷贝");
+  auto* layout = new QVBoxLayout(this);
+
+  auto* group = new QGroupBox("文件拷贝(将覆盖现有文件)");
+  auto* radios = new QVBoxLayout(group);
+  m_direction = new QButtonGroup(this);
+  const char* captions[] = {"从硬盘拷贝到备份目录", "从备份目录拷贝到硬盘"};
+  for (int i = 0; i < 2; ++i) {
+    auto* r = new QRadioButton(captions[i]);
+    m_direction->addButton(r, i);
+    radios->addWidget(r);
+  }
+  m_direction->button(0)->setChecked(true);
+  layout->addWidget(group);
+
+  m_account = new QCheckBox("拷贝本管理帐户文件");
+  m_common = new QCheckBox("拷贝公用文件");
+  m_account->setChecked(true);
+  m_common->setChecked(true);
+  layout->addWidget(m_account);
+  layout->addWidget(m_common);
+
+  auto* root_row = new QHBoxLayout;
+  root_row->addWidget(new QLabel("备份目录:"));
+  m_root = new QLineEdit(QString::fromStdString(app::remembered_backup_root(m_session).string()));
+  m_root->setMinimumWidth(280);
+  root_row->addWidget(m_root, 1);
+  auto* browse = new QPushButton("选择...");
+  browse->setAutoDefault(false);
+  connect(browse, &QPushButton::clicked, this, [this] { choose_root(); });
+  root_row->addWidget(browse);
+  layout->addLayout(root_row);
+  auto* where = new QLabel(
+      "公用文件在备份目录的valmorix子目录中，本帐户文件在valmorix下与帐户同名的子目录中。");
+  where->setWordWrap(true);
+  layout->addWidget(where);
+
+  const bool allowed = m_login.acc_name == store::kMyAccountName;
+  if (!allowed) layout->addWidget(new QLabel(app::kCopyOnlyMyAccount));
+  auto* row = new QHBoxLayout;
+  m_copy = new QPushButton("拷贝文件");
+  m_copy->setEnabled(allowed);
+  auto* close_button = new QPushButton("关闭");
+  row->addStretch(1);
+  row->addWidget(m_copy);
+  row->addWidget(close_button);
+  layout->addLayout(row);
+  connect(m_copy, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+  connect(close_button, &QPushButton::clicked, this, [this] { close(); });
+}
+
+TForm_copy::~TForm_copy() = default;
+
+void TForm_copy::choose_root() {
+  const QString dir = QFileDialog::getExistingDirectory(this, "选择备份目录", m_root->text());
+  if (!dir.isEmpty()) m_root->setText(dir);
+}
+
+void TForm_copy::BitBtn1Click() {
+  app::CopyRequest request;
+  request.direction =
+      m_direction->checkedId() == 1 ? app::CopyDirection::FromBackup : app::CopyDirection::ToBackup;
+  request.account_files = m_account->isChecked();
+  request.common_files = m_common->isChecked();
+  request.root = m_root->text().trimmed().toStdString();
+  bool performed = false;
+  platform::run_guarded(m_dialogs, [&] {
+    performed = app::copy_between(m_session, m_dialogs, m_login, request).performed;
+  });
+  if (performed) close();
+}
+
+void TForm_copy::closeEvent(QCloseEvent* event) {
+  event->accept();
+  emit program_end_requested();
+}
+
+}  // namespace vmx::admin
