@@ -176,8 +176,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(w->action(QStringLiteral("退出系统"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     QCOMPARE(w->button(QStringLiteral("委托记录处理"))->toolTip(),
              QStringLiteral("手工记录交易记录,并自动结算资金"));
-    // Windows of later work are not offered yet.
-    QVERIFY(!w->action(QStringLiteral("改口令")));
+    QCOMPARE(w->action(QStringLiteral("改口令"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(w->action(QStringLiteral("拷贝文件"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+    QVERIFY(w->tool_button(QStringLiteral("拷贝文件，和Ctrl+C相同")));
 
     QVERIFY(!m_login->settings_window()->isVisible());
     QTest::mouseClick(w->tool_button(QStringLiteral("设置证券类型和代码等，和F5相同")),
