@@ -5,7 +5,7 @@
 # the home directory of a new user) under Xvfb with openbox, answers the first
 # start's questions (the suggested ~/valmorix, lay it out, with demo data), and
 # starts it from the menu a second time, which goes straight to the login
-# window. Screenshots of each step go to OUT_DIR.
+# window, and opens its help. Screenshots of each step go to OUT_DIR.
 #
 # usage (as root): tools/check-package-chroot.sh CHROOT_DIR DEB_FILE OUT_DIR [DISPLAY_NUMBER]
 # CHROOT_DIR is made with debootstrap (minbase) when it holds no system yet;
@@ -70,6 +70,8 @@ xdotool key Return;     shot 5-login
 kill \$app; wait \$app 2>/dev/null
 menu_start
 shot 6-second-start-login
+# 帮助 of the login window (centred on the screen): the help file copied into the installation.
+xdotool mousemove 743 451 click 1; shot 7-help-login
 kill \$app \$wm \$xvfb
 cat ~/.config/Valmorix/valmorix.conf
 SCRIPT
