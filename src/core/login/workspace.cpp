@@ -21,6 +21,11 @@ Workspace::Workspace(store::Session& session, platform::Dialogs& dialogs, platfo
 }
 
 // The ledger and the lookups go before the security list they may call into.
+platform::Shell& Workspace::shell() {
+  static platform::PosixShell system_shell;
+  return m_shell ? *m_shell : system_shell;
+}
+
 Workspace::~Workspace() {
   m_fund.reset();
   m_ledger.reset();

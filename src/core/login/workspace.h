@@ -10,6 +10,7 @@
 #include "core/platform/clock.h"
 #include "core/platform/dialogs.h"
 #include "core/platform/help.h"
+#include "core/platform/shell.h"
 #include "core/reference/lookups.h"
 #include "core/store/session.h"
 
@@ -45,6 +46,10 @@ class Workspace {
   platform::Dialogs& dialogs() { return m_dialogs; }
   platform::Clock& clock() { return m_clock; }
   platform::Help& help() { return m_help; }
+  // What starts outside programs: the program's own PosixShell unless one was
+  // set (tests set a ScriptedShell).
+  platform::Shell& shell();
+  void set_shell(platform::Shell& shell) { m_shell = &shell; }
   const LoginState& login() const { return m_login; }
 
   market::SecurityList& securities() { return *m_securities; }
@@ -57,6 +62,7 @@ class Workspace {
   platform::Dialogs& m_dialogs;
   platform::Clock& m_clock;
   platform::Help& m_help;
+  platform::Shell* m_shell = nullptr;
   LoginState m_login;
   unsigned m_ubx_serial = 0;  // the binding of ubx this login made
   std::unique_ptr<market::SecurityList> m_securities;

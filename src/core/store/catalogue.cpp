@@ -171,9 +171,11 @@ std::vector<TableSpec> build() {
        plogical("C6"),   number("E11"),     number("E13"),  plogical("C7"), plogical("Now")},
       1, {}, "investment types of the pooled fund and their fee parameters");
 
-  // Keyed by Path, the key of the settings window's list of programs.
+  // Keyed by Path, the key of the settings window's list of programs. Path
+  // widened from 25 and Name from 15: directories and program names on this
+  // system are longer, and a cut path would start something else.
   add("wt_path.DB", P, DB,
-      {alpha("Path", 25), alpha("Name", 15), alpha("Wtrj", 10), plogical("Now")}, 1, {},
+      {alpha("Path", 120), alpha("Name", 40), alpha("Wtrj", 10), plogical("Now")}, 1, {},
       "paths and names of outside order programs");
 
   // PATH widened from 15: directories on this system are longer, and a cut
