@@ -30,6 +30,8 @@ packages=(
   python3-dbfread
   qt6-base-dev
   qt6-charts-dev
+  qt6-documentation-tools
+  qt6-tools-dev
   qt6-translations-l10n
   shapelib
   xauth

@@ -104,10 +104,22 @@ void init_installation(const fs::path& dir, bool demo, Date today) {
     if (demo) seed::write_demo_account(dir / kDemoAccountDir, today);
     // The optimiser window reads its model from here when it opens.
     optimise::write_prd(dir / optimise::kDefaultPrd, optimise::Parameters{});
+    const fs::path help = program_help_file();
+    if (!help.empty()) fs::copy_file(help, dir / "valmorix.hlp");
   } catch (...) {
     undo(dir, created);
     throw;
   }
+}
+
+fs::path program_help_file() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  for (const fs::path& p : {exe.parent_path() / "help" / "valmorix.hlp",
+                            exe.parent_path().parent_path() / "share" / "valmorix" / "valmorix.hlp"})
+    if (fs::is_regular_file(p, ec)) return p;
+  return {};
 }
 
 void init_installation(const fs::path& dir, bool demo) {

@@ -22,7 +22,8 @@ inline constexpr const char* kTemplateDir = "empty";
 // password, their directories filled from the template. With `demo`, the demo
 // account holds a portfolio (holdings as a valuation leaves them, pending
 // orders, closed trades), a year of fund history and the investors' addresses,
-// all dated relative to `today`.
+// all dated relative to `today`. The program's help file is copied in when
+// there is one (program_help_file).
 //
 // `dir` is created when it does not exist. Throws Error, before writing
 // anything, when `dir` is not an empty directory; on any later failure (a
@@ -31,6 +32,11 @@ inline constexpr const char* kTemplateDir = "empty";
 void init_installation(const std::filesystem::path& dir, bool demo, Date today);
 // The same, dated relative to the local current date.
 void init_installation(const std::filesystem::path& dir, bool demo);
+
+// The help file this program came with, or an empty path when there is none:
+// valmorix.hlp in help/ beside the running program (a build) or in
+// ../share/valmorix/ from it (an installed package).
+std::filesystem::path program_help_file();
 
 // The local current date.
 Date local_today();

@@ -5,11 +5,9 @@
 namespace vmx::platform {
 
 void LoggingHelp::open_keyword(const std::string& keyword) {
-  std::fprintf(stderr, "help: keyword %s (the help viewer is not built yet)\n", keyword.c_str());
+  std::fprintf(stderr, "help: keyword %s\n", keyword.c_str());
 }
 
-void LoggingHelp::open_contents() {
-  std::fputs("help: contents (the help viewer is not built yet)\n", stderr);
-}
+void LoggingHelp::open_contents() { std::fputs("help: contents\n", stderr); }
 
 }  // namespace vmx::platform

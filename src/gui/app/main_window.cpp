@@ -26,12 +26,15 @@
 #include "core/install/installation.h"
 #include "core/ledger/order_entry.h"
 #include "core/ledger/valuation.h"
+#include "core/login/external_programs.h"
 #include "core/login/managed_accounts.h"
 #include "core/platform/error_boundary.h"
 #include "core/reference/reference_ops.h"
 #include "gui/admin/account_window.h"
 #include "gui/admin/copy_window.h"
 #include "gui/admin/password_window.h"
+#include "gui/app/about_box.h"
+#include "gui/app/order_settings_window.h"
 #include "gui/ledger/dividend_window.h"
 #include "gui/ledger/holdings_window.h"
 #include "gui/ledger/trading_window.h"
@@ -180,6 +183,9 @@ QWidget* TForm7::build_controls() {
   button(QStringLiteral("持仓编辑"), 3, 1, [this] {
     edit_holdings();
   })->setToolTip(QStringLiteral("手工建立或修改股票和现金余额文件"));
+  button(QStringLiteral("软件链接"), 4, 0, [this] { link_order_program(); })
+      ->setToolTip(QStringLiteral(
+          "有委托系统可用此按钮,但需先用F6进入设置窗口, 设置程序路径和名称。详见帮助系统."));
   layout->addLayout(big);
 
   auto* box = new QGroupBox(QStringLiteral("显示选择"), panel);
@@ -215,6 +221,8 @@ void TForm7::build_menus() {
       [this] { open_accounts_window(); });
   add(system, QStringLiteral("拷贝文件"), QKeySequence(Qt::CTRL | Qt::Key_C),
       [this] { open_copy_window(); });
+  add(system, QStringLiteral("用写字板编辑业绩报告"), QKeySequence(Qt::CTRL | Qt::Key_E),
+      [this] { edit_report(); });
   add(system, QStringLiteral("退出系统"), QKeySequence(Qt::CTRL | Qt::Key_Q),
       [this] { N_exitClick(); });
   auto* open_system = new QAction(this);
@@ -226,6 +234,8 @@ void TForm7::build_menus() {
   QMenu* settings = menuBar()->addMenu(QStringLiteral("设置和更新"));
   add(settings, QStringLiteral("设置证券类型和代码等"), QKeySequence(Qt::Key_F5),
       [this] { show_settings(); });
+  add(settings, QStringLiteral("设置链接程序名和路径"), QKeySequence(Qt::Key_F6),
+      [this] { show_order_settings(); });
   add(settings, QStringLiteral("设置行情数据路径并更新价格"), QKeySequence(Qt::Key_F7),
       [this] { open_price_window(); });
   add(settings, QStringLiteral("根据下载价格文件更新"), QKeySequence(Qt::Key_F8),
@@ -240,9 +250,7 @@ void TForm7::build_menus() {
   });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
-  add(help, QStringLiteral("关于本软件"), {}, [this] {
-    m_ws.dialogs().inform("股票资产管理软件:Valmorix1.1\n个人、基金、经纪人用股票期货帐户管理软件");
-  });
+  add(help, QStringLiteral("关于本软件"), {}, [this] { TAboutBox(this).exec(); });
   add(help, QStringLiteral("帮助系统目录"), QKeySequence(Qt::Key_F1),
       [this] { m_ws.help().open_contents(); });
   add(help, QStringLiteral("漫谈风险投资的数学问题"), {}, [this] { open_help("mathproblem"); });
@@ -251,6 +259,35 @@ void TForm7::build_menus() {
 }
 
 void TForm7::open_help(const char* keyword) { m_ws.help().open_keyword(keyword); }
+
+Tform_wtset* TForm7::order_settings() {
+  if (!m_order_settings)
+    platform::run_guarded(m_ws.dialogs(),
+                          [this] { m_order_settings = new Tform_wtset(m_ws, this); });
+  return m_order_settings;
+}
+
+void TForm7::show_order_settings() {
+  if (Tform_wtset* w = order_settings()) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+  }
+}
+
+void TForm7::link_order_program() {
+  Tform_wtset* w = order_settings();
+  if (!w) return;
+  platform::run_guarded(m_ws.dialogs(), [&] {
+    if (!start_order_program(w->programs(), m_ws.shell(), m_ws.dialogs())) show_order_settings();
+  });
+}
+
+void TForm7::edit_report() {
+  platform::run_guarded(m_ws.dialogs(), [this] {
+    edit_report_text(m_ws.shell(), m_ws.dialogs(), m_ws.login().acc_dir / kReportTextFile);
+  });
+}
 
 void TForm7::build_sql() {
   m_views.set_listing(static_cast<HoldingsViews::Listing>(m_listing->checkedId()));

@@ -32,6 +32,8 @@ class QueryModel;
 
 namespace vmx::app {
 
+class Tform_wtset;
+
 // Shown by the tool button "按钮说明".
 inline constexpr const char* kButtonNotes =
     "本软件研制者不喜欢过多重复的按钮和菜单选项; "
@@ -114,6 +116,17 @@ class TForm7 : public QMainWindow {
   // reopen. Errors end in the error box.
   void update_prices();
 
+  // F6 "设置链接程序名和路径": the order-program settings window, created
+  // on first use. Errors (wt_path.DB unreadable) end in the error box.
+  void show_order_settings();
+  // The order-program settings window; nullptr until it could be created.
+  Tform_wtset* order_settings();
+  // "软件链接": starts the chosen order program; when it is not there, says
+  // so and shows the settings window.
+  void link_order_program();
+  // "用写字板编辑业绩报告": the account's report text in the desktop's editor.
+  void edit_report();
+
   HoldingsViews& views() { return m_views; }
   QTableView* upper_grid() const { return m_upper_grid; }
   QTableView* lower_grid() const { return m_lower_grid; }
@@ -154,7 +167,8 @@ class TForm7 : public QMainWindow {
   ledger::TForm2* m_holdings = nullptr;
   ledger::TForm_chuli* m_trading = nullptr;
   fund::Tform_fund* m_fund = nullptr;
-  QString m_caption1, m_caption2;  // remembered by RadioGroup1Click
+  Tform_wtset* m_order_settings = nullptr;  // child of this window
+  QString m_caption1, m_caption2;           // remembered by RadioGroup1Click
   bool m_shown = false;
   bool m_ending = false;  // the login is ending: closing the window says so
 

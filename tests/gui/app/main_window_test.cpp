@@ -4,15 +4,20 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <fstream>
 #include <map>
 
 #include "core/install/installation.h"
+#include "core/login/external_programs.h"
 #include "core/platform/scripted_dialogs.h"
+#include "core/platform/shell.h"
 #include "gui/app/login_window.h"
+#include "gui/app/order_settings_window.h"
 #include "gui/reference/settings_window.h"
 #include "gui/widgets/query_model.h"
 #include "support/checked_dialogs.h"
@@ -218,6 +223,54 @@ class MainWindowTest : public QObject {
     while (row < up->rowCount() && cell(up, row, 0) != QStringLiteral("600000")) ++row;
     QVERIFY(row < up->rowCount());
     QCOMPARE(cell(up, row, 4), QStringLiteral("9.87"));  // 当前价
+  }
+
+  // 软件链接 and the report editor through the shell, with the messages of
+  // their results; the order-program settings and path.txt on closing them.
+  void outside_programs() {
+    app::TForm7* w = m_login->main_window();
+    platform::ScriptedShell shell;
+    m_login->workspace()->set_shell(shell);
+    const struct {
+      int result;
+      std::vector<std::string> texts;
+      bool settings_shown;
+    } cases[] = {
+        {platform::Shell::kStarted, {}, false},
+        {platform::Shell::kFileNotFound, {app::kOrderProgramNotFound}, true},
+        {platform::Shell::kAccessDenied, {app::kOrderProgramFailed}, false},
+    };
+    for (const auto& c : cases) {
+      shell.set_result(c.result);
+      m_dialogs->clear();
+      QTest::mouseClick(w->button(QStringLiteral("软件链接")), Qt::LeftButton);
+      QCOMPARE(m_dialogs->texts(), c.texts);
+      QCOMPARE(w->order_settings()->isVisible(), c.settings_shown);
+      w->order_settings()->hide();
+    }
+    QCOMPARE(shell.calls().back().file, std::string("/opt/qlwt/qlwt"));
+    m_dialogs->clear();
+    shell.set_result(platform::Shell::kNoAssociation);
+    w->action(QStringLiteral("用写字板编辑业绩报告"))->trigger();
+    QCOMPARE(m_dialogs->texts(),
+             (std::vector<std::string>{app::kWordProcessorNotice, app::kWordProcessorFailed}));
+    QCOMPARE(shell.calls().back().file, (m_dir->path() / "demo" / "report.txt").string());
+
+    // F6: a program picked, the window closed: path.txt beside the program.
+    w->action(QStringLiteral("设置链接程序名和路径"))->trigger();
+    app::Tform_wtset* settings = w->order_settings();
+    QVERIFY(settings->isVisible());
+    fs::create_directory(m_dir->path() / "wt");
+    std::ofstream(m_dir->path() / "wt" / "order") << "#!/bin/sh\n";
+    m_dialogs->clear();
+    m_dialogs->answer_input((m_dir->path() / "wt" / "order").string());
+    settings->Button1Click();
+    QCOMPARE(settings->program_box()->text(), QStringLiteral("order"));
+    m_dialogs->clear();
+    settings->close();
+    QVERIFY(m_dialogs->texts().empty());
+    QVERIFY(fs::exists(m_dir->path() / "wt" / "path.txt"));
+    QVERIFY(!settings->isVisible());
   }
 
   void logout_keeps_the_program_running() {
