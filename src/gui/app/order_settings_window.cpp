@@ -24,9 +24,11 @@ void OrderProgramList::showPopup() {
   QComboBox::showPopup();
 }
 
+// The list hides before it takes the item clicked: closed() follows once it
+// has, so that the choice it reports is the new one.
 void OrderProgramList::hidePopup() {
   QComboBox::hidePopup();
-  emit closed();
+  QMetaObject::invokeMethod(this, &OrderProgramList::closed, Qt::QueuedConnection);
 }
 
 Tform_wtset::Tform_wtset(Workspace& workspace, QWidget* parent)
