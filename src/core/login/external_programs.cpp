@@ -130,17 +130,4 @@ bool start_order_program(OrderPrograms& programs, platform::Shell& shell,
   return true;
 }
 
-int edit_report_text(platform::Shell& shell, platform::Dialogs& dialogs, const fs::path& file) {
-  dialogs.inform(kWordProcessorNotice);
-  std::error_code ec;
-  if (!fs::exists(file, ec)) platform::file_system().open(file, platform::OpenMode::Create);
-  const int result =
-      shell.execute(file.string(), " ", file.parent_path().string(), platform::Shell::kShow);
-  if (result == platform::Shell::kFileNotFound)
-    dialogs.inform(kWordProcessorMissing);
-  else if (!platform::Shell::started(result))
-    dialogs.inform(kWordProcessorFailed);
-  return result;
-}
-
 }  // namespace vmx::app

@@ -23,13 +23,6 @@ inline constexpr const char* kOrderProgramMissing =
 inline constexpr const char* kOrderProgramNotFound = "找不到执行程序, 改设置再运行！";
 // "软件链接": it is there but did not start.
 inline constexpr const char* kOrderProgramFailed = "有问题，请检查。";
-// Editing a report text in the word processor.
-inline constexpr const char* kWordProcessorNotice =
-    "本操作将调用写字板编辑报告文件，编好后需用选择报告内容，用剪贴放如入剪贴板，"
-    "退出后用粘贴放入本窗口。";
-inline constexpr const char* kWordProcessorMissing =
-    "找不到c:\\windows\\write.exe, 请copy一个再做此操作。";
-inline constexpr const char* kWordProcessorFailed = "调用写字班板有错，请调用其他编辑软件。";
 
 // The file by which the order program learns where our data are, in the
 // order program's own directory.
@@ -84,12 +77,5 @@ bool start_order_program(OrderPrograms& programs, platform::Shell& shell,
 
 // The text file a report is edited in, in the account's directory.
 inline constexpr const char* kReportTextFile = "report.txt";
-
-// Opens `file` (created empty when missing) with the desktop's editor after
-// kWordProcessorNotice; failures say kWordProcessorMissing or
-// kWordProcessorFailed. Returns the shell's result. Throws
-// platform::FileError when the file cannot be created.
-int edit_report_text(platform::Shell& shell, platform::Dialogs& dialogs,
-                     const std::filesystem::path& file);
 
 }  // namespace vmx::app

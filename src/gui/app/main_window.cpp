@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/fund/report/word_processor.h"
 #include "core/install/installation.h"
 #include "core/ledger/order_entry.h"
 #include "core/ledger/valuation.h"
@@ -285,7 +286,8 @@ void TForm7::link_order_program() {
 
 void TForm7::edit_report() {
   platform::run_guarded(m_ws.dialogs(), [this] {
-    edit_report_text(m_ws.shell(), m_ws.dialogs(), m_ws.login().acc_dir / kReportTextFile);
+    fund::report::edit_in_word_processor(m_ws.shell(), m_ws.dialogs(),
+                                         m_ws.login().acc_dir / kReportTextFile, std::nullopt);
   });
 }
 

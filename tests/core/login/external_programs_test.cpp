@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/fund/report/word_processor.h"
 #include "core/install/installation.h"
 #include "core/platform/scripted_dialogs.h"
 #include "support/temp_dir.h"
@@ -145,26 +146,35 @@ TEST_F(OrderProgramsTest, StartResultsGiveTheirMessages) {
   }
 }
 
-TEST(WordProcessorTest, OpensTheReportTextAndSaysWhatFailed) {
+// The main window's report editor keeps the report text as it is (created
+// empty the first time) and says what a failed start means.
+TEST(WordProcessorTest, OpensTheReportTextAsItIsAndSaysWhatFailed) {
+  namespace wp = fund::report;
   test::TempDir dir;
   const fs::path file = dir / kReportTextFile;
   const struct {
     int result;
     std::vector<std::string> texts;
   } cases[] = {
-      {Shell::kStarted, {kWordProcessorNotice}},
-      {Shell::kFileNotFound, {kWordProcessorNotice, kWordProcessorMissing}},
-      {Shell::kNoAssociation, {kWordProcessorNotice, kWordProcessorFailed}},
+      {Shell::kStarted, {wp::kWordProcessorNotice}},
+      {Shell::kFileNotFound, {wp::kWordProcessorNotice, wp::kWordProcessorMissing}},
+      {Shell::kNoAssociation, {wp::kWordProcessorNotice, wp::kWordProcessorFailed}},
   };
   for (const auto& c : cases) {
     platform::ScriptedShell shell;
     shell.set_result(c.result);
     platform::ScriptedDialogs dialogs;
-    EXPECT_EQ(edit_report_text(shell, dialogs, file), c.result);
+    EXPECT_EQ(wp::edit_in_word_processor(shell, dialogs, file, std::nullopt),
+              Shell::started(c.result));
     EXPECT_EQ(dialogs.texts(), c.texts);
     EXPECT_EQ(shell.calls().at(0).file, file.string());
-    EXPECT_TRUE(fs::exists(file));
+    EXPECT_EQ(read(file), "");
   }
+  std::ofstream(file) << "季度报告";
+  platform::ScriptedShell shell;
+  platform::ScriptedDialogs dialogs;
+  wp::edit_in_word_processor(shell, dialogs, file, std::nullopt);
+  EXPECT_EQ(read(file), "季度报告");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 
+#include "core/fund/report/word_processor.h"
 #include "core/install/installation.h"
 #include "core/login/external_programs.h"
 #include "core/platform/scripted_dialogs.h"
@@ -252,8 +253,8 @@ class MainWindowTest : public QObject {
     m_dialogs->clear();
     shell.set_result(platform::Shell::kNoAssociation);
     w->action(QStringLiteral("用写字板编辑业绩报告"))->trigger();
-    QCOMPARE(m_dialogs->texts(),
-             (std::vector<std::string>{app::kWordProcessorNotice, app::kWordProcessorFailed}));
+    QCOMPARE(m_dialogs->texts(), (std::vector<std::string>{fund::report::kWordProcessorNotice,
+                                                           fund::report::kWordProcessorFailed}));
     QCOMPARE(shell.calls().back().file, (m_dir->path() / "demo" / "report.txt").string());
 
     // F6: a program picked, the window closed: path.txt beside the program.

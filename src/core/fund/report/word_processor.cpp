@@ -7,11 +7,13 @@
 namespace vmx::fund::report {
 
 bool edit_in_word_processor(platform::Shell& shell, platform::Dialogs& dialogs,
-                            const std::filesystem::path& file, const std::string& text) {
+                            const std::filesystem::path& file,
+                            const std::optional<std::string>& text) {
   dialogs.inform(kWordProcessorNotice);
-  {
+  std::error_code ec;
+  if (text || !std::filesystem::exists(file, ec)) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << text;
+    out << text.value_or("");
     if (!out.good()) throw store::Error("cannot write " + file.string());
   }
   const int result =

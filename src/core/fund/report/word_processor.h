@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/platform/dialogs.h"
@@ -15,11 +16,14 @@ inline constexpr const char* kWordProcessorMissing =
     "找不到c:\\windows\\write.exe, 请copy一个再做此操作。";
 inline constexpr const char* kWordProcessorFailed = "调用写字班板有错，请调用其他编辑软件。";
 
-// "用写字板编辑剪贴": the notice, then the report text written to `file` (UTF-8)
-// and opened in the word processor, the desktop's application for text files,
-// through the shell. A start that fails is told in the program's words.
-// False when nothing was started (the file could not be written: store::Error).
+// "用写字板编辑剪贴" and the main window's "用写字板编辑业绩报告": the notice,
+// then the report text written to `file` (UTF-8; without `text` the file is
+// kept as it is, created empty when missing) and opened in the word processor,
+// the desktop's application for text files, through the shell. A start that
+// fails is told in the program's words. False when nothing was started (the
+// file could not be written: store::Error).
 bool edit_in_word_processor(platform::Shell& shell, platform::Dialogs& dialogs,
-                            const std::filesystem::path& file, const std::string& text);
+                            const std::filesystem::path& file,
+                            const std::optional<std::string>& text);
 
 }  // namespace vmx::fund::report
