@@ -3,13 +3,11 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/report_output.h"
 #include "core/fund/unit_price.h"
 #include "core/platform/error_boundary.h"
 #include "core/platform/scripted_printer.h"
 #include "core/store/error.h"
-#ifdef VMX_CLI_PDF
-#include "gui/platform/qt_page_painter.h"
-#endif
 
 namespace vmx::cli {
 
@@ -17,10 +15,7 @@ namespace {
 
 int run_fund_report(const std::string& kind, FundReportArgs& a, const FundReport& report) {
   const std::string command = "report " + kind;
-#ifndef VMX_CLI_PDF
-  if (!a.pdf.empty())
-    return fail(command, "this valmorix-cli was built without QtGui and writes no PDF");
-#endif
+  if (const int code = check_pdf_option(command, a.pdf); code != kOk) return code;
   platform::ScriptedPrinter printer;
   try {
     AccountRun run(a.account, a.answer, a.today.clock());
@@ -28,19 +23,13 @@ int run_fund_report(const std::string& kind, FundReportArgs& a, const FundReport
     fund::ensure_manager_row(run.workspace().fund());
     const int code = report(run, printer);
     if (code != kOk) return code;
-#ifdef VMX_CLI_PDF
-    if (!a.pdf.empty()) {
-      platform::write_pdf(printer.last(), a.pdf);
-      return kOk;
-    }
-#endif
+    deliver_report(printer, a.pdf);
   } catch (const store::ConversionError& e) {
     say(platform::describe(e));
     return kStopped;
   } catch (const store::Error& e) {
     return fail(command, platform::describe(e));
   }
-  std::fputs(platform::document_text(printer.last()).c_str(), stdout);
   return kOk;
 }
 

@@ -5,13 +5,11 @@
 
 #include "cli/account_login.h"
 #include "cli/command.h"
+#include "cli/report_output.h"
 #include "core/ledger/report/holdings_report.h"
 #include "core/platform/error_boundary.h"
 #include "core/platform/scripted_printer.h"
 #include "core/store/error.h"
-#ifdef VMX_CLI_PDF
-#include "gui/platform/qt_page_painter.h"
-#endif
 
 namespace vmx::cli {
 
@@ -25,10 +23,7 @@ struct LedgerReportArgs {
 
 int run_ledger_report(LedgerReportArgs& a, ledger::Ledger::View view) {
   const std::string command = "report";
-#ifndef VMX_CLI_PDF
-  if (!a.pdf.empty())
-    return fail(command, "this valmorix-cli was built without QtGui and writes no PDF");
-#endif
+  if (const int code = check_pdf_option(command, a.pdf); code != kOk) return code;
   platform::ScriptedPrinter printer;
   try {
     AccountRun run(a.account, false, a.today.clock());
@@ -38,16 +33,10 @@ int run_ledger_report(LedgerReportArgs& a, ledger::Ledger::View view) {
     // The closing report: the cursor on the bottom row, one page of the newest closings.
     if (view == ledger::Ledger::View::Closed) ledger.cursor().last();
     ledger::report::print_ledger_report(ledger, workspace.clock().now(), printer);
-#ifdef VMX_CLI_PDF
-    if (!a.pdf.empty()) {
-      platform::write_pdf(printer.last(), a.pdf);
-      return kOk;
-    }
-#endif
+    deliver_report(printer, a.pdf);
   } catch (const store::Error& e) {
     return fail(command, platform::describe(e));
   }
-  std::fputs(platform::document_text(printer.last()).c_str(), stdout);
   return kOk;
 }
 
