@@ -265,15 +265,16 @@ void Query::execute() {
     sqlite3_clear_bindings(stmt);
     for (size_t i = 0; i < values.size(); ++i) bind(stmt, static_cast<int>(i + 1), values[i]);
     const int n = static_cast<int>(m_columns.size());
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    int rc = SQLITE_DONE;
+    while ((m_row_limit == 0 || m_rows.size() < m_row_limit) &&
+           (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
       std::vector<Value> row;
       row.reserve(static_cast<size_t>(n));
       for (int c = 0; c < n; ++c)
         row.push_back(column_value(stmt, c, m_conn->decl_types[static_cast<size_t>(c)]));
       m_rows.push_back(std::move(row));
     }
-    if (rc != SQLITE_DONE) {
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
       const std::string message = sqlite3_errmsg(m_conn->db);
       sqlite3_reset(stmt);
       m_rows.clear();

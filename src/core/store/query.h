@@ -40,6 +40,11 @@ class Query {
   void set_text(std::string text);
   const std::string& text() const { return m_text; }
 
+  // Reads at most `rows` rows of the result at each execution (0, the
+  // default: all of them), for a view that shows only the first rows of what
+  // may be a long result. Takes effect at the next execution.
+  void set_row_limit(size_t rows) { m_row_limit = rows; }
+
   // Takes effect at the next execution (open, reopen, master move).
   void set_param(std::string_view name, Value v);
   void clear_params() { m_params.clear(); }
@@ -133,6 +138,7 @@ class Query {
   std::vector<std::vector<Value>> m_rows;
   long m_pos = -1;
   bool m_eof = true, m_bof = true;
+  size_t m_row_limit = 0;
 
   std::map<int, Observer> m_observers;
   int m_next_observer = 1;

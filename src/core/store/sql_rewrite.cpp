@@ -64,6 +64,34 @@ size_t skip_ident(std::string_view text, size_t i) {
   return i;
 }
 
+bool is_digit_at(std::string_view text, size_t i) {
+  return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
+}
+
+// The end of the numeric literal starting at text[i] (a digit).
+size_t skip_number(std::string_view text, size_t i) {
+  if (text[i] == '0' && i + 2 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+      std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+    i += 2;
+    while (i < text.size() && std::isxdigit(static_cast<unsigned char>(text[i]))) ++i;
+    return i;
+  }
+  while (is_digit_at(text, i)) ++i;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (is_digit_at(text, i)) ++i;
+  }
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    if (is_digit_at(text, j)) {
+      while (is_digit_at(text, j)) ++j;
+      i = j;
+    }
+  }
+  return i;
+}
+
 }  // namespace
 
 RewrittenSql rewrite_sql(std::string_view text) {
@@ -142,12 +170,13 @@ RewrittenSql rewrite_sql(std::string_view text) {
       out.sql.append(text.substr(i, j - i));
       i = j;
     } else if (std::isdigit(c)) {
-      // A number (1.5e3) must not have its tail read as a name.
-      size_t j = i;
-      while (j < text.size() && (std::isalnum(static_cast<unsigned char>(text[j])) ||
-                                 text[j] == '.' || text[j] == '_'))
-        ++j;
+      // A number (12, 1.5, 1.5e3, 0x1F). The old engine read a word straight
+      // after it as the next token ("amt>0and qsdm<>'zzc'", as one of the
+      // statistics texts has it); SQLite would reject the pair, so a blank
+      // goes between them.
+      const size_t j = skip_number(text, i);
       out.sql.append(text.substr(i, j - i));
+      if (j < text.size() && ident_start(static_cast<unsigned char>(text[j]))) out.sql += ' ';
       i = j;
     } else {
       out.sql += static_cast<char>(c);

@@ -34,15 +34,10 @@ int ordinal_collation(void*, int la, const void* a, int lb, const void* b) {
 
 // Rows of one text field grouped by their stored bytes: the detail lists look
 // up one code in a 100,000-row ledger each time the master row moves.
-struct EqIndex {
-  uint64_t version = ~0ull;
-  std::unordered_map<std::string, std::vector<RowId>> rows;
-};
-
 struct VTab {
   sqlite3_vtab base{};  // first: SQLite casts between the two
   Table* table = nullptr;
-  std::map<int, EqIndex> eq;
+  std::shared_ptr<Table> owner;  // the same table, kept for the lookups' index
 };
 
 struct VCursor {
@@ -114,6 +109,7 @@ int x_connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3
   }
   auto* vt = new VTab;
   vt->table = table;
+  vt->owner = (*tables)[index];
   *out = &vt->base;
   return SQLITE_OK;
 }
@@ -121,6 +117,15 @@ int x_connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3
 int x_disconnect(sqlite3_vtab* base) {
   delete reinterpret_cast<VTab*>(base);
   return SQLITE_OK;
+}
+
+// Fields whose order keys sort as SQL sorts their values: text by its GBK
+// bytes (the ordinal collation), numbers, dates, logicals and times by value,
+// blanks (NULL in SQL) first. Handing the rows over in that order spares
+// SQLite a sort of the whole table for ORDER BY and GROUP BY on them.
+bool orderable(FieldType t) {
+  return t != FieldType::Memo && t != FieldType::Blob && t != FieldType::Bytes &&
+         t != FieldType::Bcd;
 }
 
 int x_best_index(sqlite3_vtab* base, sqlite3_index_info* info) {
@@ -152,7 +157,7 @@ int x_best_index(sqlite3_vtab* base, sqlite3_index_info* info) {
     for (int o = 0; o < info->nOrderBy && ok; ++o) {
       const auto& term = info->aOrderBy[o];
       ok = term.iColumn >= 0 && term.desc == info->aOrderBy[0].desc &&
-           fields[static_cast<size_t>(term.iColumn)].type == FieldType::Character;
+           orderable(fields[static_cast<size_t>(term.iColumn)].type);
       keys += (o ? "," : "") + std::to_string(term.iColumn);
     }
     if (ok) {
@@ -184,21 +189,39 @@ int x_close(sqlite3_vtab_cursor* base) {
   return SQLITE_OK;
 }
 
-const std::vector<RowId>& equal_rows(VTab* vt, int field, sqlite3_value* rhs) {
-  Table& t = *vt->table;
-  EqIndex& ix = vt->eq[field];
-  if (ix.version != t.version()) {
+// The rows of a table by the stored (GBK, blanks trimmed) bytes of a text
+// field, in natural order, for the equality lookups. Kept per table, not per
+// query, so a view rebuilt over an unchanged table does not walk it again; an
+// entry lives while its table does and is rebuilt after any change.
+struct TextIndex {
+  std::weak_ptr<Table> owner;
+  uint64_t version = ~0ull;
+  std::unordered_map<std::string, std::vector<RowId>> rows;
+};
+
+const std::unordered_map<std::string, std::vector<RowId>>& rows_by_text(
+    const std::shared_ptr<Table>& table, int field) {
+  static std::map<std::pair<const Table*, int>, TextIndex> cache;
+  for (auto it = cache.begin(); it != cache.end();)
+    it = it->second.owner.expired() ? cache.erase(it) : std::next(it);
+  TextIndex& ix = cache[{table.get(), field}];
+  if (ix.owner.lock() != table || ix.version != table->version()) {
+    ix.owner = table;
     ix.rows.clear();
-    for (RowId id : t.natural_order())
-      ix.rows[std::string(t.file().raw_text(t.record(id), field))].push_back(id);
-    ix.version = t.version();
+    for (RowId id : table->natural_order())
+      ix.rows[std::string(table->file().raw_text(table->record(id), field))].push_back(id);
+    ix.version = table->version();
   }
+  return ix.rows;
+}
+
+const std::vector<RowId>& equal_rows(VTab* vt, int field, sqlite3_value* rhs) {
+  const auto& rows = rows_by_text(vt->owner, field);
   const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(rhs));
   const std::string key =
       utf8_to_gbk(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(rhs))));
-  // Stored text never ends in blanks, so a key that does cannot match.
-  auto it = ix.rows.find(key);
-  return it == ix.rows.end() ? kNoRows : it->second;
+  auto it = rows.find(key);
+  return it == rows.end() ? kNoRows : it->second;
 }
 
 int x_filter(sqlite3_vtab_cursor* base, int idx_num, const char* idx_str, int argc,

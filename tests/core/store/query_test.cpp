@@ -636,6 +636,10 @@ TEST_F(QueryTest, TextComparesOrdinallyAndPostsShowAfterReopen) {
   ASSERT_EQ(q.count(), 4u);
   q.first();
   EXPECT_EQ(q.get_string("code"), "6");  // "6" < "600000"
+  q.set_row_limit(2);  // only the first rows are read
+  q.reopen();
+  EXPECT_EQ(q.count(), 2u);
+  EXPECT_EQ(q.value_at(0, 0), T("6"));
 
   // Chinese text orders by its GBK bytes: 深 (C9EE) before 万 (CDF2) before 现 (CFD6).
   Query names(session, "ubx");
@@ -689,6 +693,9 @@ TEST(SqlRewrite, FileNamesAndParameters) {
             "code=?1 and qsdm=?2 and name=?1");
   EXPECT_EQ(r.files, (std::vector<std::string>{"tr2.dbf", "Fund2.db"}));
   EXPECT_EQ(r.params, (std::vector<std::string>{"code", "qsdm"}));
+  // A word straight after a number is the next token, as the old engine read it.
+  EXPECT_EQ(rewrite_sql("where amt>0and x>1.5e3or y=0x1F or z<2.5").sql,
+            "where amt>0 and x>1.5e3 or y=0x1F or z<2.5");
   EXPECT_TRUE(is_select("  (select 1)"));
   EXPECT_FALSE(is_select("update x set a=1"));
 }
