@@ -28,7 +28,9 @@ CORE_RANK = {
     "market": 2,
     "ledger": 3,
     "fund": 4,
+    "stats": 4,
     "optimise": 5,
+    "chart": 5,
     "install": 6,
     "login": 7,
 }

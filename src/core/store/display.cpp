@@ -41,6 +41,9 @@ constexpr std::array kMeanings = {
     Meaning{"手续费", Shown::Money},
     Meaning{"印花税", Shown::Money},
     Meaning{"增值", Shown::Money},
+    Meaning{"交易费", Shown::Money},
+    Meaning{"折扣价值", Shown::Money},
+    Meaning{"成交金额", Shown::Money},
     // prices and index values
     Meaning{"PRICE", Shown::Price},
     Meaning{"PRICE1", Shown::Price},
@@ -53,6 +56,9 @@ constexpr std::array kMeanings = {
     Meaning{"价格2", Shown::Price},
     Meaning{"成本价", Shown::Price},
     Meaning{"当前价", Shown::Price},
+    Meaning{"均价1", Shown::Price},
+    Meaning{"均价2", Shown::Price},
+    Meaning{"成交价", Shown::Price},
     // quantities (AMT is money on cash rows: two decimals cover both)
     Meaning{"AMT", Shown::Quantity},
     Meaning{"UNIT", Shown::Quantity},
@@ -71,6 +77,8 @@ constexpr std::array kMeanings = {
     Meaning{"投资比例", Shown::Rate},
     Meaning{"货币比率", Shown::Rate},
     Meaning{"折扣率", Shown::Rate},
+    Meaning{"市值百分比", Shown::Rate},
+    Meaning{"折扣百分比", Shown::Rate},
 };
 
 // Fixed decimals, then trailing zeros (and a bare point) dropped when `trim`.
