@@ -1,5 +1,6 @@
 #include "bench_data.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -101,6 +102,7 @@ void make_fund(const std::filesystem::path& path, int rows) {
     w.begin();
     w.set("DT", Value::date(start.add_days(i / 4)));
     w.set("Num", Value::integer(i + 1));
+    w.set("FUND", Value::number(std::round(unit * 2e6)));
     if (i % 4 == 0) {
       unit *= 1.0003;
       w.set("PYCODE", Value::text("***"));

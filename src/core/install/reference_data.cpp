@@ -376,8 +376,12 @@ void write_investment_types(const std::filesystem::path& dir) {
 
 void write_chart_settings(const std::filesystem::path& dir, bool demo, Date today) {
   RowWriter w(dir, spec("parameter.DBF"));
-  // Without a row the chart starts 30 days back; the demo shows its whole year.
-  if (demo) w.add({{"NAME", txt("startp")}, {"PARA", txt(demo_fund_start(today).to_string())}});
+  // Without a row the chart starts 30 days back. The demo compares from a
+  // quarter into its fund's year, so that the chart opens on nine months
+  // against the three before them.
+  if (demo)
+    w.add(
+        {{"NAME", txt("startp")}, {"PARA", txt(demo_fund_start(today).add_days(91).to_string())}});
 }
 
 }  // namespace

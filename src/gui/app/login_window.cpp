@@ -19,6 +19,7 @@
 #include "gui/app/main_window.h"
 #include "gui/fund/fund_window.h"
 #include "gui/ledger/holdings_window.h"
+#include "gui/ledger/statistics_window.h"
 #include "gui/ledger/trading_window.h"
 #include "gui/market/security_list_window.h"
 #include "gui/reference/settings_window.h"
@@ -164,6 +165,9 @@ void TForm1::log_in(const LoginState& state) {
   m_holdings = holdings;
   holdings->set_refresh_main([main] { main->refresh_in_place(); });
   m_main->set_holdings_window(holdings);
+  // The statistics window next; dates read yyyy-mm-dd throughout the program.
+  m_main->set_statistics_window(new ledger::TForm_tj(
+      *ws, [holdings] { holdings->up_calc(); }, m_main));
   m_settings = new store::reference::TForm_set(
       *ws, [holdings] { holdings->up_calc(); }, [main] { main->up_open(); }, m_main);
   m_main->set_settings_window(m_settings);
@@ -188,6 +192,7 @@ void TForm1::drop_login() {
     m_main->set_holdings_window(nullptr);
     m_main->set_trading_window(nullptr);
     m_main->set_fund_window(nullptr);
+    m_main->set_statistics_window(nullptr);
     delete m_main;  // with it the settings window it parents
     m_main = nullptr;
     m_settings = nullptr;

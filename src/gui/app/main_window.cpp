@@ -38,7 +38,9 @@
 #include "gui/app/order_settings_window.h"
 #include "gui/ledger/dividend_window.h"
 #include "gui/ledger/holdings_window.h"
+#include "gui/ledger/statistics_window.h"
 #include "gui/ledger/trading_window.h"
+#include "gui/market/chart_window.h"
 #include "gui/market/price_window.h"
 #include "gui/optimise/optimiser_window.h"
 #include "gui/reference/settings_window.h"
@@ -181,6 +183,12 @@ QWidget* TForm7::build_controls() {
   button(QStringLiteral("更新价格"), 1, 1, [this] {
     open_price_window();
   })->setToolTip(QStringLiteral("可读取行情软件K线数据,要先设置路径"));
+  button(QStringLiteral("看组合和盈亏"), 2, 1, [this] {
+    show_statistics();
+  })->setToolTip(QStringLiteral("看各种投资比例,盈亏统计;便于控制风险,总结教训"));
+  button(QStringLiteral("看业绩比较"), 3, 0, [this] {
+    show_chart();
+  })->setToolTip(QStringLiteral("看基金价格走势,并和深沪指数比较"));
   button(QStringLiteral("持仓编辑"), 3, 1, [this] {
     edit_holdings();
   })->setToolTip(QStringLiteral("手工建立或修改股票和现金余额文件"));
@@ -257,6 +265,16 @@ void TForm7::build_menus() {
   add(help, QStringLiteral("漫谈风险投资的数学问题"), {}, [this] { open_help("mathproblem"); });
   add(help, QStringLiteral("戏说股市和人生哲学"), {}, [this] { open_help("novel"); });
   add(help, QStringLiteral("用户意见和问题解答"), {}, [this] { open_help("ask"); });
+}
+
+void TForm7::show_statistics() {
+  if (!m_statistics) return;
+  m_statistics->exec();
+}
+
+void TForm7::show_chart() {
+  if (!m_chart) m_chart = new market::TForm_draw(m_ws, this);
+  m_chart->exec();
 }
 
 void TForm7::open_help(const char* keyword) { m_ws.help().open_keyword(keyword); }

@@ -19,7 +19,11 @@ class QToolButton;
 namespace vmx::ledger {
 class TForm2;
 class TForm_chuli;
+class TForm_tj;
 }  // namespace vmx::ledger
+namespace vmx::market {
+class TForm_draw;
+}
 namespace vmx::store::reference {
 class TForm_set;
 }
@@ -61,6 +65,13 @@ class TForm7 : public QMainWindow {
   void set_trading_window(ledger::TForm_chuli* trading) { m_trading = trading; }
   // The fund window of this login ("基金计算管理"); not owned. May be null.
   void set_fund_window(fund::Tform_fund* fund) { m_fund = fund; }
+  // The statistics window of this login ("看组合和盈亏"); not owned. May be null.
+  void set_statistics_window(ledger::TForm_tj* statistics) { m_statistics = statistics; }
+  // "看组合和盈亏": the statistics window, modal.
+  void show_statistics();
+  // "看业绩比较": the chart window, created the first time, shown modally.
+  void show_chart();
+  market::TForm_draw* chart_window() const { return m_chart; }
   // "基金计算管理": shows the fund window maximised.
   void show_fund_window();
 
@@ -168,7 +179,9 @@ class TForm7 : public QMainWindow {
   ledger::TForm_chuli* m_trading = nullptr;
   fund::Tform_fund* m_fund = nullptr;
   Tform_wtset* m_order_settings = nullptr;  // child of this window
-  QString m_caption1, m_caption2;           // remembered by RadioGroup1Click
+  ledger::TForm_tj* m_statistics = nullptr;
+  market::TForm_draw* m_chart = nullptr;  // created by show_chart, owned as a child
+  QString m_caption1, m_caption2;         // remembered by RadioGroup1Click
   bool m_shown = false;
   bool m_ending = false;  // the login is ending: closing the window says so
 

@@ -1,0 +1,116 @@
+// The statistics and chart windows as a user meets them, on a 100,000-row
+// holdings ledger and a 20,000-row fund ledger: from a click on a choice
+// until the window has painted its grid and chart (the statistics window),
+// and from opening until the chart is drawn (the chart window). Runs with
+// the offscreen platform; each painting is forced with grab().
+#include <benchmark/benchmark.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <filesystem>
+#include <memory>
+
+#include "bench_data.h"
+#include "core/install/installation.h"
+#include "core/login/workspace.h"
+#include "core/platform/clock.h"
+#include "core/platform/help.h"
+#include "core/store/table_file.h"
+#include "gui/ledger/statistics_window.h"
+#include "gui/market/chart_window.h"
+
+namespace fs = std::filesystem;
+using namespace vmx;
+
+namespace {
+
+struct NoHelp : platform::Help {
+  void open_keyword(const std::string&) override {}
+  void open_contents() override {}
+};
+
+// An installation whose account 我的帐户 holds the big ledgers.
+struct BigLogin {
+  BigLogin() : clock(platform::DateTime{Date::from_ymd(2026, 12, 1), 15, 0}) {
+    dir = fs::temp_directory_path() / "vmx-bench-windows";
+    const fs::path user = dir / store::kMyAccountDir;
+    if (!fs::exists(dir / "z.db")) {
+      store::init_installation(dir, false, clock.today());
+      bench::make_ledger(store::resolve_case_insensitive(user, "tr2.DBF"), 100000);
+      bench::make_fund(store::resolve_case_insensitive(user, "fund2.DB"), 20000);
+    }
+    session.set_alias("curr", dir);
+    ws = std::make_unique<app::Workspace>(session, dialogs, clock, help,
+                                          app::LoginState{dir, store::kMyAccountName, user});
+    ws->ledger().set_valuation_pending(false);
+  }
+  fs::path dir;
+  platform::FixedClock clock;
+  bench::CountingDialogs dialogs;
+  NoHelp help;
+  store::Session session;
+  std::unique_ptr<app::Workspace> ws;
+};
+
+BigLogin& login() {
+  static BigLogin l;
+  return l;
+}
+
+// A click on the kind `state.range(0)` (content, P&L type as given) after
+// the previous view, through to the painted window.
+void BM_StatisticsWindow(benchmark::State& state) {
+  ledger::TForm_tj form(*login().ws, {});
+  form.resize(980, 760);
+  form.show();
+  form.content_group()->button(static_cast<int>(state.range(1)))->setChecked(true);
+  form.pnl_group()->button(static_cast<int>(state.range(2)))->setChecked(true);
+  const int kind = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    form.kind_group()->button(kind == 0 ? 1 : 0)->click();
+    QApplication::processEvents();
+    state.ResumeTiming();
+    form.kind_group()->button(kind)->click();
+    benchmark::DoNotOptimize(form.grab());
+  }
+  state.counters["rows"] = form.statistics().grid().count();
+}
+
+void every_choice(benchmark::internal::Benchmark* b) {
+  for (int content = 0; content < 4; ++content) b->Args({0, content, 2});
+  for (int content = 0; content < 4; ++content)
+    for (int pnl = 0; pnl < 4; ++pnl) b->Args({1, content, pnl});
+  b->Args({2, 2, 2});
+  b->Args({3, 2, 2});
+}
+BENCHMARK(BM_StatisticsWindow)->Apply(every_choice)->Unit(benchmark::kMillisecond);
+
+// Opening the chart window: reading the fund ledger, the view from the
+// stored start, the chart and its panel painted; curves or weekly K-lines.
+void BM_ChartWindow(benchmark::State& state) {
+  market::TForm_draw form(*login().ws);
+  form.resize(1180, 740);
+  form.line_group()->button(static_cast<int>(state.range(0)))->setChecked(true);
+  for (auto _ : state) {
+    form.show();
+    benchmark::DoNotOptimize(form.grab());
+    state.PauseTiming();
+    form.hide();
+    state.ResumeTiming();
+  }
+  state.counters["points"] = form.series().n();
+}
+BENCHMARK(BM_ChartWindow)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
