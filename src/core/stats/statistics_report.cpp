@@ -109,19 +109,29 @@ std::vector<std::string> report_lines(store::Query& grid, const Choices& ch) {
   return lines;
 }
 
-bool statistics_report_click(Statistics& stats, platform::Dialogs& dialogs,
-                             const platform::Clock& clock, platform::Printer& printer) {
-  const Choices& ch = stats.choices();
+std::optional<std::string> report_refusal(const Choices& ch) {
   // History and closed pairs are detail rows by nature; only the grouped
   // kinds send their detail rows to the holdings window's report.
-  if (!history(ch.kind) && ch.content == Content::Detail) {
-    dialogs.inform(kDetailRedirect);
-    return false;
-  }
-  if (!dialogs.ask(report_question(ch.kind))) return false;
+  if (!history(ch.kind) && ch.content == Content::Detail) return std::string(kDetailRedirect);
+  return std::nullopt;
+}
+
+void print_statistics_report(Statistics& stats, const platform::DateTime& when,
+                             platform::Printer& printer) {
+  const Choices& ch = stats.choices();
   store::Query& grid = stats.grid();
   const std::vector<std::string> lines = report_lines(grid, ch);
-  ledger::report::print_framed(printer, report_frame(ch, grid.columns()), lines, clock.now());
+  ledger::report::print_framed(printer, report_frame(ch, grid.columns()), lines, when);
+}
+
+bool statistics_report_click(Statistics& stats, platform::Dialogs& dialogs,
+                             const platform::Clock& clock, platform::Printer& printer) {
+  if (const auto refusal = report_refusal(stats.choices())) {
+    dialogs.inform(*refusal);
+    return false;
+  }
+  if (!dialogs.ask(report_question(stats.choices().kind))) return false;
+  print_statistics_report(stats, clock.now(), printer);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,15 @@ ledger::report::PageFrame report_frame(const Choices& choices,
 // the grid's current row (history, closed pairs; from the bottom row the
 // newest 50). The grid keeps its current row.
 std::vector<std::string> report_lines(store::Query& grid, const Choices& choices);
+
+// kDetailRedirect for the detail rows of proportions or profit and loss
+// (they print from the holdings window); nullopt when the report prints.
+std::optional<std::string> report_refusal(const Choices& choices);
+
+// Prints the report of the grid's rows for its choices without asking. The
+// printer's errors (store::Error) pass to the caller.
+void print_statistics_report(Statistics& stats, const platform::DateTime& when,
+                             platform::Printer& printer);
 
 // "打印报告": detail rows of proportions or profit and loss are redirected
 // with kDetailRedirect; otherwise asks report_question and on Yes prints the
