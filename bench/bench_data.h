@@ -1,5 +1,7 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -36,6 +38,16 @@ class CountingDialogs : public platform::Dialogs {
   }
   long shown = 0;
 };
+
+// The statistics window's choices as benchmark arguments (kind, content, P&L
+// type): every combination it can show.
+inline void every_statistics_choice(benchmark::internal::Benchmark* b) {
+  for (int content = 0; content < 4; ++content) b->Args({0, content, 2});
+  for (int content = 0; content < 4; ++content)
+    for (int pnl = 0; pnl < 4; ++pnl) b->Args({1, content, pnl});
+  b->Args({2, 2, 2});
+  b->Args({3, 2, 2});
+}
 
 // The process's resident memory in MiB.
 double resident_mib();

@@ -43,13 +43,6 @@ void BM_Statistics(benchmark::State& state) {
   state.counters["bars"] = static_cast<double>(bars);
 }
 
-void every_choice(benchmark::internal::Benchmark* b) {
-  for (int content = 0; content < 4; ++content) b->Args({0, content, 2});
-  for (int content = 0; content < 4; ++content)
-    for (int pnl = 0; pnl < 4; ++pnl) b->Args({1, content, pnl});
-  b->Args({2, 2, 2});
-  b->Args({3, 2, 2});
-}
-BENCHMARK(BM_Statistics)->Apply(every_choice)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Statistics)->Apply(bench::every_statistics_choice)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -78,14 +78,9 @@ void BM_StatisticsWindow(benchmark::State& state) {
   state.counters["rows"] = form.statistics().grid().count();
 }
 
-void every_choice(benchmark::internal::Benchmark* b) {
-  for (int content = 0; content < 4; ++content) b->Args({0, content, 2});
-  for (int content = 0; content < 4; ++content)
-    for (int pnl = 0; pnl < 4; ++pnl) b->Args({1, content, pnl});
-  b->Args({2, 2, 2});
-  b->Args({3, 2, 2});
-}
-BENCHMARK(BM_StatisticsWindow)->Apply(every_choice)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StatisticsWindow)
+    ->Apply(bench::every_statistics_choice)
+    ->Unit(benchmark::kMillisecond);
 
 // Opening the chart window: reading the fund ledger, the view from the
 // stored start, the chart and its panel painted; curves or weekly K-lines.

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -6,14 +5,12 @@
 
 #include "cli/account_login.h"
 #include "cli/command.h"
+#include "cli/report_output.h"
 #include "core/ledger/valuation.h"
 #include "core/platform/error_boundary.h"
 #include "core/platform/scripted_printer.h"
 #include "core/stats/statistics_report.h"
 #include "core/store/error.h"
-#ifdef VMX_CLI_PDF
-#include "gui/platform/qt_page_painter.h"
-#endif
 
 namespace vmx::cli {
 
@@ -29,10 +26,7 @@ struct StatisticsArgs {
 
 int run_statistics(StatisticsArgs& a) {
   const std::string command = "report statistics";
-#ifndef VMX_CLI_PDF
-  if (!a.pdf.empty())
-    return fail(command, "this valmorix-cli was built without QtGui and writes no PDF");
-#endif
+  if (const int code = check_pdf_option(command, a.pdf); code != kOk) return code;
   if (const auto refusal = stats::report_refusal(a.choices)) {
     say(*refusal);
     return kStopped;
@@ -48,16 +42,10 @@ int run_statistics(StatisticsArgs& a) {
     st.re_tj(a.choices);
     if (a.from_row > 0) st.grid().go_to_position(a.from_row - 1);
     stats::print_statistics_report(st, ws.clock().now(), printer);
-#ifdef VMX_CLI_PDF
-    if (!a.pdf.empty()) {
-      platform::write_pdf(printer.last(), a.pdf);
-      return kOk;
-    }
-#endif
+    deliver_report(printer, a.pdf);
   } catch (const store::Error& e) {
     return fail(command, platform::describe(e));
   }
-  std::fputs(platform::document_text(printer.last()).c_str(), stdout);
   return kOk;
 }
 
