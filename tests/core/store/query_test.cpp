@@ -636,7 +636,7 @@ TEST_F(QueryTest, TextComparesOrdinallyAndPostsShowAfterReopen) {
   ASSERT_EQ(q.count(), 4u);
   q.first();
   EXPECT_EQ(q.get_string("code"), "6");  // "6" < "600000"
-  q.set_row_limit(2);  // only the first rows are read
+  q.set_row_limit(2);                    // only the first rows are read
   q.reopen();
   EXPECT_EQ(q.count(), 2u);
   EXPECT_EQ(q.value_at(0, 0), T("6"));
