@@ -116,8 +116,9 @@ fs::path program_help_file() {
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return {};
-  for (const fs::path& p : {exe.parent_path() / "help" / "valmorix.hlp",
-                            exe.parent_path().parent_path() / "share" / "valmorix" / "valmorix.hlp"})
+  for (const fs::path& p :
+       {exe.parent_path() / "help" / "valmorix.hlp",
+        exe.parent_path().parent_path() / "share" / "valmorix" / "valmorix.hlp"})
     if (fs::is_regular_file(p, ec)) return p;
   return {};
 }
