@@ -183,16 +183,16 @@ QWidget* TForm7::build_controls() {
   button(QStringLiteral("更新价格"), 1, 1, [this] {
     open_price_window();
   })->setToolTip(QStringLiteral("可读取行情软件K线数据,要先设置路径"));
-  button(QStringLiteral("看组合和盈亏"), 2, 1, [this] {
+  button(QStringLiteral("看组合和盈亏"), 3, 0, [this] {
     show_statistics();
   })->setToolTip(QStringLiteral("看各种投资比例,盈亏统计;便于控制风险,总结教训"));
-  button(QStringLiteral("看业绩比较"), 3, 0, [this] {
+  button(QStringLiteral("看业绩比较"), 3, 1, [this] {
     show_chart();
   })->setToolTip(QStringLiteral("看基金价格走势,并和深沪指数比较"));
-  button(QStringLiteral("持仓编辑"), 3, 1, [this] {
+  button(QStringLiteral("持仓编辑"), 4, 0, [this] {
     edit_holdings();
   })->setToolTip(QStringLiteral("手工建立或修改股票和现金余额文件"));
-  button(QStringLiteral("软件链接"), 4, 0, [this] { link_order_program(); })
+  button(QStringLiteral("软件链接"), 4, 1, [this] { link_order_program(); })
       ->setToolTip(QStringLiteral(
           "有委托系统可用此按钮,但需先用F6进入设置窗口, 设置程序路径和名称。详见帮助系统."));
   layout->addLayout(big);
