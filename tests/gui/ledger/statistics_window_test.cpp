@@ -40,25 +40,19 @@ class StatisticsWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
-    m_form = std::make_unique<ledger::TForm_tj>(*m_ws, [this] {
+    m_demo = std::make_unique<test::DemoAccount>(m_clock, m_help);
+    m_form = std::make_unique<ledger::TForm_tj>(*m_demo->ws, [this] {
       ++m_calcs;
-      m_ws->ledger().set_valuation_pending(false);
+      m_demo->ws->ledger().set_valuation_pending(false);
     });
   }
   void cleanup() {
     m_form.reset();
-    m_ws.reset();
-    m_dialogs.reset();
-    m_session.reset();
-    m_dir.reset();
+    m_demo.reset();
   }
 
   void start_view_values_first_and_charts_the_types() {
-    m_ws->ledger().set_valuation_pending(true);
+    m_demo->ws->ledger().set_valuation_pending(true);
     m_form->show();
     QCOMPARE(m_calcs, 1);
     QCOMPARE(m_form->windowTitle(), QStringLiteral("投资组合和盈亏统计"));
@@ -106,16 +100,13 @@ class StatisticsWindowTest : public QObject {
 
     m_form->content_group()->button(0)->click();
     m_form->print_report();
-    QCOMPARE(m_dialogs->texts().back(), std::string("打印详细记录请进入手工编辑窗口！"));
+    QCOMPARE(m_demo->dialogs.texts().back(), std::string("打印详细记录请进入手工编辑窗口！"));
   }
 
  private:
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15), 10, 0}};
   NoHelp m_help;
-  std::unique_ptr<app::Workspace> m_ws;
+  std::unique_ptr<test::DemoAccount> m_demo;
   std::unique_ptr<ledger::TForm_tj> m_form;
   int m_calcs = 0;
 };

@@ -33,18 +33,12 @@ class ChartWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
-    m_form = std::make_unique<market::TForm_draw>(*m_ws);
+    m_demo = std::make_unique<test::DemoAccount>(m_clock, m_help);
+    m_form = std::make_unique<market::TForm_draw>(*m_demo->ws);
   }
   void cleanup() {
     m_form.reset();
-    m_ws.reset();
-    m_dialogs.reset();
-    m_session.reset();
-    m_dir.reset();
+    m_demo.reset();
   }
 
   void opens_on_the_stored_start_and_follows_the_controls() {
@@ -52,7 +46,7 @@ class ChartWindowTest : public QObject {
     const chart::Series& d = m_form->series();
     QVERIFY(d.n() > 200);
     const std::string box = m_form->date_box()->text().toStdString();
-    QCOMPARE(box, chart::read_startp(*m_session).value_or("?"));
+    QCOMPARE(box, chart::read_startp(m_demo->session).value_or("?"));
     const chart::View v = m_form->view();
     QVERIFY(d.date[size_t(v.s - 1)] >= *Date::parse(box));
     QVERIFY(d.date[size_t(v.s - 2)] < *Date::parse(box));
@@ -77,12 +71,12 @@ class ChartWindowTest : public QObject {
     m_form->Edit1Exit();
     m_form->date_box()->setText("1999-01-04");
     m_form->Edit1Exit();
-    QCOMPARE(m_dialogs->texts(),
+    QCOMPARE(m_demo->dialogs.texts(),
              (std::vector<std::string>{chart::kBadDate, chart::kDateOutOfRange}));
     QCOMPARE(m_form->view().left, 1);  // unchanged
 
-    const auto png = m_dir->path() / "chart";
-    m_dialogs->answer_input(png.string());
+    const auto png = m_demo->dir.path() / "chart";
+    m_demo->dialogs.answer_input(png.string());
     m_form->save_picture();
     const QImage saved(QString::fromStdString(png.string() + ".png"));
     QVERIFY(!saved.isNull());
@@ -90,16 +84,13 @@ class ChartWindowTest : public QObject {
 
     m_form->date_box()->setText("2024-01-02");
     m_form->close();
-    QCOMPARE(chart::read_startp(*m_session).value_or(""), std::string("2024-01-02"));
+    QCOMPARE(chart::read_startp(m_demo->session).value_or(""), std::string("2024-01-02"));
   }
 
  private:
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15), 10, 0}};
   NoHelp m_help;
-  std::unique_ptr<app::Workspace> m_ws;
+  std::unique_ptr<test::DemoAccount> m_demo;
   std::unique_ptr<market::TForm_draw> m_form;
 };
 
