@@ -4,7 +4,6 @@
 
 #include "core/login/workspace.h"
 #include "core/store/session.h"
-#include "support/checked_dialogs.h"
 #include "support/temp_dir.h"
 
 namespace vmx::test {
@@ -14,17 +13,5 @@ namespace vmx::test {
 std::unique_ptr<app::Workspace> demo_login(const TempDir& dir, store::Session& session,
                                            platform::Dialogs& dialogs, platform::Clock& clock,
                                            platform::Help& help);
-
-// A window test's demo login, made in init() and dropped in cleanup(): the
-// workspace goes first, then the dialogs (which check that every scripted
-// answer was used), the session and the installation's files.
-struct DemoAccount {
-  DemoAccount(platform::Clock& clock, platform::Help& help)
-      : ws(demo_login(dir, session, dialogs, clock, help)) {}
-  TempDir dir;
-  store::Session session;
-  CheckedDialogs dialogs;
-  std::unique_ptr<app::Workspace> ws;
-};
 
 }  // namespace vmx::test

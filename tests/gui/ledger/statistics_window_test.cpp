@@ -14,7 +14,7 @@
 #include "core/login/workspace.h"
 #include "core/platform/clock.h"
 #include "support/checked_dialogs.h"
-#include "support/demo_login.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
