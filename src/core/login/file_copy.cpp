@@ -7,18 +7,13 @@
 #include "core/platform/error_boundary.h"
 #include "core/platform/file_system.h"
 #include "core/store/table_file.h"
+#include "core/store/text.h"
 
 namespace vmx::app {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
 
 std::vector<uint8_t> read_whole(const fs::path& path) {
   platform::FileSystem& files = platform::file_system();
@@ -48,7 +43,7 @@ void copy_one(const fs::path& from, const fs::path& to_dir, const std::string& n
 }  // namespace
 
 bool is_table_file(const std::string& name) {
-  const std::string ext = lower(fs::path(name).extension().string());
+  const std::string ext = store::ascii_lower(fs::path(name).extension().string());
   return ext == ".db" || ext == ".dbf" || ext == ".px" || ext == ".mdx";
 }
 

@@ -13,6 +13,7 @@
 #include "core/store/error.h"
 #include "core/store/gbk.h"
 #include "core/store/table_file.h"
+#include "core/store/text.h"
 
 namespace vmx::app {
 
@@ -21,18 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t kFieldBytes = 8;  // User_name, User_password, Subdir
-
-std::string trimmed(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
-std::string lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
 
 // Can GBK hold the text unchanged? `bytes` is then its width in GBK.
 bool storable(const std::string& s, size_t& bytes) {
@@ -57,7 +46,7 @@ std::string subdir_name(std::string s) {
 }
 
 bool reserved(const std::string& name) {
-  const std::string l = lower(name);
+  const std::string l = store::ascii_lower(name);
   return l == store::kTemplateDir || l == kSnapshotFolder;
 }
 
@@ -100,7 +89,8 @@ std::vector<AccountEntry> managed_accounts(store::Session& session) {
 
 bool add_managed_account(store::Session& session, platform::Dialogs& dialogs,
                          const NewManagedAccount& account) {
-  const std::string name = trimmed(account.name), subdir = trimmed(account.subdir);
+  const std::string name(store::trim_blanks(account.name)),
+      subdir(store::trim_blanks(account.subdir));
   AccountsTable z(session);
   const auto refuse = [&](const std::string& text) {
     dialogs.inform(text);
@@ -111,7 +101,8 @@ bool add_managed_account(store::Session& session, platform::Dialogs& dialogs,
   if (!fits(name)) return refuse(kNameTooLong);
   if (z.find(name)) return refuse(kNameTaken);
   for (const AccountEntry& e : managed_accounts(session))
-    if (lower(subdir_name(e.subdir)) == lower(subdir)) return refuse(kSubdirTaken);
+    if (store::ascii_lower(subdir_name(e.subdir)) == store::ascii_lower(subdir))
+      return refuse(kSubdirTaken);
   const fs::path curr_dir = session.alias_dir("curr");
   const std::string refusal = new_subdir_refusal(curr_dir, subdir);
   if (!refusal.empty()) return refuse(refusal);
@@ -169,7 +160,7 @@ bool delete_managed_account(store::Session& session, platform::Dialogs& dialogs,
   if (reserved(subdir)) return refuse(kNotDeleted + std::string(kDirectoryReserved));
   int users = 0;
   for (const AccountEntry& e : managed_accounts(session))
-    users += lower(subdir_name(e.subdir)) == lower(subdir);
+    users += store::ascii_lower(subdir_name(e.subdir)) == store::ascii_lower(subdir);
   if (users > 1) return refuse(kNotDeleted + std::string(kDirectoryShared));
 
   std::string left_over;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace vmx::store {
@@ -17,6 +18,15 @@ inline std::string_view trim_blanks(std::string_view s) {
 inline std::string_view trim_padding(std::string_view s) {
   while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
   return s;
+}
+
+// The text with A to Z made lower case and every other byte (GBK and UTF-8
+// included) kept: how file names and codes are compared without regard to case.
+inline std::string ascii_lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
 }
 
 }  // namespace vmx::store
