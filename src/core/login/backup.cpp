@@ -28,6 +28,14 @@ void append(CopyReport& into, const CopyReport& part) {
   into.failed.insert(into.failed.end(), part.failed.begin(), part.failed.end());
 }
 
+// Is the backup's "valmorix" the program directory itself (the program
+// installed as ~/valmorix and the home directory chosen as backup
+// directory)? Every file would be copied over itself, and nothing saved.
+bool is_installation(const fs::path& common_backup, const fs::path& curr_dir) {
+  std::error_code ec;
+  return fs::equivalent(common_backup, curr_dir, ec);
+}
+
 // The account's lock, held by a session of its own while its files are
 // replaced: a running program that has the account open refuses it.
 std::unique_ptr<store::Session> lock_account(const fs::path& acc_dir) {
@@ -79,6 +87,10 @@ CopyOutcome copy_between(store::Session& session, platform::Dialogs& dialogs,
     return out;
   }
   const fs::path common_backup = request.root / kBackupFolder;
+  if (is_installation(common_backup, login.curr_dir)) {
+    dialogs.inform(kBackupIsInstallation);
+    return out;
+  }
   const fs::path account_backup = common_backup / login.acc_dir.filename();
   const bool restoring = request.direction == CopyDirection::FromBackup;
   std::error_code ec;
@@ -135,6 +147,7 @@ CopyOutcome copy_between(store::Session& session, platform::Dialogs& dialogs,
 CopyReport back_up_installation(store::Session& session, const fs::path& root) {
   const fs::path curr_dir = session.alias_dir("curr");
   const fs::path common_backup = root / kBackupFolder;
+  if (is_installation(common_backup, curr_dir)) throw store::Error(kBackupIsInstallation);
   make_dirs(common_backup);
   CopyReport report;
   copy_files(curr_dir, common_backup, FileSet::Tables, report);

@@ -25,6 +25,8 @@ inline constexpr const char* kOverwriteAskEnd = "的文件，继续吗?";
 inline constexpr const char* kNoCommonBackup = "备份目录上共用文件子目录不存在，退出操作!";
 inline constexpr const char* kNoAccountBackup = "备份目录上管理帐户文件子目录不存在，退出操作!";
 inline constexpr const char* kNoBackupRoot = "没有选定备份目录，请选择后再拷贝。";
+inline constexpr const char* kBackupIsInstallation =
+    "备份目录中的valmorix就是安装目录本身，不能备份到这里或从这里恢复，请换一个备份目录。";
 // Followed by the directory and the reason.
 inline constexpr const char* kCannotMake = "建立不了目录";
 // Followed by the directory.
@@ -57,7 +59,8 @@ struct CopyOutcome {
   CopyReport report;
 };
 
-// The copy of the window: from the backup directory only after the user
+// The copy of the window: refused (kBackupIsInstallation) when the backup's
+// "valmorix" is the program directory itself; from the backup directory only after the user
 // confirmed kOverwriteAsk + name + kOverwriteAskEnd, and only when the chosen
 // directories exist there; into the account's directory only while no running
 // program has it open (the account lock). The backup directory and its
@@ -70,7 +73,7 @@ CopyOutcome copy_between(store::Session& session, platform::Dialogs& dialogs,
 // valmorix-cli backup: the program directory's tables and every account of
 // z.db whose directory is in place, into `root`. Accounts whose directory
 // is refused are listed as failures. Throws store::Error when z.db cannot
-// be read or the backup directory cannot be made.
+// be read, the backup directory cannot be made or is the program directory.
 CopyReport back_up_installation(store::Session& session, const std::filesystem::path& root);
 
 // valmorix-cli restore: every file of `from` (a snapshot or a backup's

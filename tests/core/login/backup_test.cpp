@@ -118,6 +118,21 @@ TEST_F(Backup, AFailedFileLeavesTheEarlierCopyInPlace) {
   EXPECT_FALSE(fs::exists(mine() / copy_temporary_name("tr2.DBF")));
 }
 
+// A backup directory whose valmorix is the installation itself would copy
+// every file over itself and report a backup that does not exist.
+TEST_F(Backup, RefusesTheInstallationAsItsOwnBackup) {
+  const fs::path home = dir / "home";
+  fs::create_directories(home);
+  fs::create_directory_symlink(inst(), home / kBackupFolder);
+  for (CopyDirection d : {CopyDirection::ToBackup, CopyDirection::FromBackup}) {
+    dialogs.clear();
+    dialogs.answer_yes();
+    EXPECT_FALSE(copy_between(session, dialogs, login, {d, true, true, home}).performed);
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{kBackupIsInstallation});
+  }
+  EXPECT_THROW(back_up_installation(session, home), store::Error);
+}
+
 TEST_F(Backup, RestoreNeedsTablesAndTheAccountLock) {
   ASSERT_TRUE(copy(CopyDirection::ToBackup, true, false).performed);
   write(login.acc_dir / "sph.db", "damaged");
