@@ -10,7 +10,6 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QTabWidget;
 
 namespace vmx::admin {
@@ -39,10 +38,8 @@ class TForm_acc : public QWidget {
 
   QTabWidget* pages() const { return m_pages; }
   QLineEdit* name_box() const { return m_name; }
-  QLineEdit* subdir_box() const { return m_subdir; }
   QLineEdit* password_box() const { return m_password; }
   QComboBox* account_list() const { return m_accounts; }
-  QLineEdit* owner_password_box() const { return m_owner_password; }
 
  signals:
   // The main window and the account's tables are to close now.

@@ -9,7 +9,6 @@
 
 class QButtonGroup;
 class QCheckBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -34,8 +33,6 @@ class TForm_copy : public QWidget {
 
   QButtonGroup* direction() const { return m_direction; }
   QCheckBox* account_box() const { return m_account; }
-  QCheckBox* common_box() const { return m_common; }
-  QLineEdit* root_box() const { return m_root; }
   QPushButton* copy_button() const { return m_copy; }
 
  signals:

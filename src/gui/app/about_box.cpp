@@ -1,6 +1,5 @@
 #include "gui/app/about_box.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>

@@ -71,7 +71,6 @@ class TForm7 : public QMainWindow {
   void show_statistics();
   // "看业绩比较": the chart window, created the first time, shown modally.
   void show_chart();
-  market::TForm_draw* chart_window() const { return m_chart; }
   // "基金计算管理": shows the fund window maximised.
   void show_fund_window();
 

@@ -55,7 +55,6 @@ class Tform_wtset : public QDialog {
   // Shows the current row in the boxes and the list.
   void show_current();
 
-  OrderProgramList* program_list() const { return m_list; }
   QLineEdit* name_box() const { return m_wtrj; }
   QLineEdit* path_box() const { return m_path; }
   QLineEdit* program_box() const { return m_name; }

@@ -11,7 +11,6 @@
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QScrollBar;
 
 namespace vmx::app {

@@ -60,7 +60,6 @@ class HelpViewer : public QMainWindow {
   QHelpEngine& engine() { return *m_engine; }
   HelpBrowser* browser() const { return m_browser; }
   QTabWidget* tabs() const { return m_tabs; }
-  QLineEdit* search_box() const { return m_search_box; }
   QListWidget* search_results() const { return m_results; }
 
  private:
