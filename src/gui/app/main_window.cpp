@@ -152,6 +152,10 @@ QWidget* TForm7::build_controls() {
        [this] { show_settings(); });
   tool(QStyle::SP_DriveFDIcon, QStringLiteral("拷贝文件，和Ctrl+C相同"),
        [this] { open_copy_window(); });
+  tool(QStyle::SP_ArrowRight, QStringLiteral("管理帐户中各资金帐户之间转帐, 及投资人资金出入帐"),
+       [this] {
+         if (m_fund) m_fund->show_transfer();
+       });
   tool(QStyle::SP_DirOpenIcon, QStringLiteral("一步进入基金管理窗口"), [this] {
     show_fund_window();
     if (m_fund) m_fund->show_management();

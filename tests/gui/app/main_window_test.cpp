@@ -185,6 +185,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(w->action(QStringLiteral("改口令"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
     QCOMPARE(w->action(QStringLiteral("拷贝文件"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
     QVERIFY(w->tool_button(QStringLiteral("拷贝文件，和Ctrl+C相同")));
+    QVERIFY(w->tool_button(QStringLiteral("管理帐户中各资金帐户之间转帐, 及投资人资金出入帐")));
 
     QVERIFY(!m_login->settings_window()->isVisible());
     QTest::mouseClick(w->tool_button(QStringLiteral("设置证券类型和代码等，和F5相同")),
