@@ -245,7 +245,9 @@ void TForm_draw::show_panel(const chart::Panel& panel) {
   m_message->setText(QString::fromStdString(panel.message));
 }
 
-void TForm_draw::print_screen() { platform::print_window_image(*this); }
+void TForm_draw::print_screen() {
+  platform::run_guarded(m_ws.dialogs(), [this] { platform::print_window_image(*this); });
+}
 
 void TForm_draw::save_picture() {
   const std::optional<std::string> name =

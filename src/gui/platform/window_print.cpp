@@ -8,7 +8,6 @@
 #include <string>
 
 #include "core/store/error.h"
-#include "gui/platform/qt_dialogs.h"
 
 namespace vmx::platform {
 
@@ -43,7 +42,7 @@ void print_window_image(QWidget& window) {
                      }
                    });
   preview.exec();
-  if (!failure.empty()) QtDialogs(&window).error(failure);
+  if (!failure.empty()) throw store::Error(failure);
 }
 
 }  // namespace vmx::platform

@@ -15,8 +15,9 @@ void paint_image_page(const QImage& image, QPagedPaintDevice& device);
 
 // The window as it stands on the screen, in a print preview owned by it,
 // from which the user prints it to the default printer (or, without one, to
-// a PDF file he names) or closes the preview without printing. A job that
-// fails is reported with an error box.
+// a PDF file he names) or closes the preview without printing. A page that
+// could not be painted throws store::Error once the preview has closed, for
+// the caller's error box.
 void print_window_image(QWidget& window);
 
 }  // namespace vmx::platform
