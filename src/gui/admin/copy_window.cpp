@@ -4,16 +4,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "core/install/installation.h"
 #include "core/platform/error_boundary.h"
+#include "gui/widgets/radio_group.h"
 
 namespace vmx::admin {
 
@@ -27,17 +26,10 @@ TForm_copy::TForm_copy(store::Session& session, platform::Dialogs& dialogs, app:
   setWindowTitle("Form_copy 文件拷贝");
   auto* layout = new QVBoxLayout(this);
 
-  auto* group = new QGroupBox("文件拷贝(将覆盖现有文件)");
-  auto* radios = new QVBoxLayout(group);
-  m_direction = new QButtonGroup(this);
-  const char* captions[] = {"从硬盘拷贝到备份目录", "从备份目录拷贝到硬盘"};
-  for (int i = 0; i < 2; ++i) {
-    auto* r = new QRadioButton(captions[i]);
-    m_direction->addButton(r, i);
-    radios->addWidget(r);
-  }
-  m_direction->button(0)->setChecked(true);
-  layout->addWidget(group);
+  const ui::RadioGroup group = ui::make_radio_group(
+      "文件拷贝(将覆盖现有文件)", {"从硬盘拷贝到备份目录", "从备份目录拷贝到硬盘"}, 0, this);
+  m_direction = group.buttons;
+  layout->addWidget(group.box);
 
   m_account = new QCheckBox("拷贝本管理帐户文件");
   m_common = new QCheckBox("拷贝公用文件");

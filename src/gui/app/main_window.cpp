@@ -7,13 +7,11 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
@@ -45,6 +43,7 @@
 #include "gui/optimise/optimiser_window.h"
 #include "gui/reference/settings_window.h"
 #include "gui/widgets/query_model.h"
+#include "gui/widgets/radio_group.h"
 #include "gui/widgets/wait_cursor.h"
 
 namespace vmx::app {
@@ -201,21 +200,15 @@ QWidget* TForm7::build_controls() {
           "有委托系统可用此按钮,但需先用F6进入设置窗口, 设置程序路径和名称。详见帮助系统."));
   layout->addLayout(big);
 
-  auto* box = new QGroupBox(QStringLiteral("显示选择"), panel);
-  box->setToolTip(QStringLiteral("选择目录, 唯作最下选择时, 上下独立"));
-  auto* radios = new QVBoxLayout(box);
-  m_listing = new QButtonGroup(this);
-  const QString captions[] = {QStringLiteral("按股票代码列目录"),
-                              QStringLiteral("按券商和资金帐户列目录"),
-                              QStringLiteral("下面显示委托未确认记录")};
-  for (int i = 0; i < 3; ++i) {
-    auto* r = new QRadioButton(captions[i], box);
-    m_listing->addButton(r, i);
-    radios->addWidget(r);
-  }
-  m_listing->button(0)->setChecked(true);
+  const ui::RadioGroup listing = ui::make_radio_group(
+      QStringLiteral("显示选择"),
+      {QStringLiteral("按股票代码列目录"), QStringLiteral("按券商和资金帐户列目录"),
+       QStringLiteral("下面显示委托未确认记录")},
+      0, panel);
+  listing.box->setToolTip(QStringLiteral("选择目录, 唯作最下选择时, 上下独立"));
+  m_listing = listing.buttons;
   connect(m_listing, &QButtonGroup::idClicked, this, [this](int id) { RadioGroup1Click(id); });
-  layout->addWidget(box);
+  layout->addWidget(listing.box);
   layout->addStretch();
   return panel;
 }

@@ -2,16 +2,15 @@
 
 #include <QButtonGroup>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "core/login/workspace.h"
 #include "core/platform/error_boundary.h"
+#include "gui/widgets/radio_group.h"
 
 namespace vmx::app {
 
@@ -58,26 +57,15 @@ Tform_wtset::Tform_wtset(Workspace& workspace, QWidget* parent)
   grid->addWidget(change, 2, 2, 2, 1);
   layout->addLayout(grid);
 
-  auto radios = [&](const char* title, std::initializer_list<const char*> items, int chosen) {
-    auto* group = new QGroupBox(title, this);
-    auto* v = new QVBoxLayout(group);
-    auto* buttons = new QButtonGroup(this);
-    int i = 0;
-    for (const char* item : items) {
-      auto* r = new QRadioButton(item, group);
-      buttons->addButton(r, i++);
-      v->addWidget(r);
-    }
-    buttons->button(chosen)->setChecked(true);
-    return std::pair{group, buttons};
-  };
   auto* choices = new QHBoxLayout;
-  auto [format_box, format] = radios("数据交换文件格式", {"dbf文件格式", "自定义dat格式"}, 0);
-  auto [update_box, update] = radios("成交持仓更新方式", {"自动依次执行", "手工依次执行"}, 1);
-  m_format = format;
-  m_update = update;
-  choices->addWidget(format_box);
-  choices->addWidget(update_box);
+  const ui::RadioGroup format =
+      ui::make_radio_group("数据交换文件格式", {"dbf文件格式", "自定义dat格式"}, 0, this);
+  const ui::RadioGroup update =
+      ui::make_radio_group("成交持仓更新方式", {"自动依次执行", "手工依次执行"}, 1, this);
+  m_format = format.buttons;
+  m_update = update.buttons;
+  choices->addWidget(format.box);
+  choices->addWidget(update.box);
   layout->addLayout(choices);
 
   auto* buttons = new QHBoxLayout;

@@ -7,13 +7,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -28,6 +25,7 @@
 #include "core/store/display.h"
 #include "core/store/value.h"
 #include "gui/market/security_list_window.h"
+#include "gui/widgets/radio_group.h"
 #include "gui/widgets/wait_cursor.h"
 
 namespace vmx::ledger {
@@ -159,17 +157,10 @@ void TForm_chuli::build() {
   m_qty_label = label("可买数量(金额/报价):", row, 0);
   grid->addWidget(m_qty_label, row, 0, 1, 4);
 
-  auto* box = new QGroupBox(this);
-  auto* radios = new QHBoxLayout(box);
-  m_direction = new QButtonGroup(this);
-  auto* long_side = new QRadioButton("做多", box);
-  auto* short_side = new QRadioButton(kShortChoice, box);
-  m_direction->addButton(long_side, 0);
-  m_direction->addButton(short_side, 1);
-  radios->addWidget(long_side);
-  radios->addWidget(short_side);
-  long_side->setChecked(true);
-  layout->addWidget(box);
+  const ui::RadioGroup direction =
+      ui::make_radio_group({}, {"做多", kShortChoice}, 0, this, Qt::Horizontal);
+  m_direction = direction.buttons;
+  layout->addWidget(direction.box);
 
   auto* buttons = new QGridLayout;
   auto button = [&](const char* caption, int r, int c) {

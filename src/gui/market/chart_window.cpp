@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -18,6 +17,7 @@
 #include "core/platform/error_boundary.h"
 #include "gui/platform/performance_painter.h"
 #include "gui/platform/window_print.h"
+#include "gui/widgets/radio_group.h"
 #include "gui/widgets/wait_cursor.h"
 
 namespace vmx::market {
@@ -53,32 +53,23 @@ TForm_draw::TForm_draw(app::Workspace& workspace, QWidget* parent)
 
   auto* layout = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
-  auto* start_box = new QGroupBox("时间比较起点", this);
-  auto* start_layout = new QHBoxLayout(start_box);
-  m_start = new QButtonGroup(start_box);
-  for (int i = 0; i < 4; ++i) {
-    auto* r = new QRadioButton(chart::start_captions()[static_cast<size_t>(i)], start_box);
-    m_start->addButton(r, i);
-    start_layout->addWidget(r);
-  }
-  m_box = new QLineEdit(start_box);
+  QStringList starts;
+  for (const char* caption : chart::start_captions()) starts << caption;
+  // Nothing chosen until the window shows: opening chooses 自某日.
+  const ui::RadioGroup start =
+      ui::make_radio_group("时间比较起点", starts, -1, this, Qt::Horizontal);
+  m_start = start.buttons;
+  m_box = new QLineEdit(start.box);
   m_box->setObjectName("Edit1");
   m_box->setFixedWidth(110);
   m_box->setToolTip("yyyy-mm-dd");
-  start_layout->addWidget(m_box);
-  top->addWidget(start_box);
+  start.box->layout()->addWidget(m_box);
+  top->addWidget(start.box);
 
-  auto* line_box = new QGroupBox("线型选择", this);
-  auto* line_layout = new QHBoxLayout(line_box);
-  m_lines = new QButtonGroup(line_box);
-  const char* lines[] = {"业绩画曲线", "业绩画周K线"};
-  for (int i = 0; i < 2; ++i) {
-    auto* r = new QRadioButton(lines[i], line_box);
-    m_lines->addButton(r, i);
-    line_layout->addWidget(r);
-  }
-  m_lines->button(0)->setChecked(true);
-  top->addWidget(line_box);
+  const ui::RadioGroup lines =
+      ui::make_radio_group("线型选择", {"业绩画曲线", "业绩画周K线"}, 0, this, Qt::Horizontal);
+  m_lines = lines.buttons;
+  top->addWidget(lines.box);
   auto* compress_button = new QPushButton("压缩图形", this);
   auto* stretch_button = new QPushButton("拉伸图形", this);
   for (QPushButton* b : {compress_button, stretch_button}) {
