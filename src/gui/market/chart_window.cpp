@@ -24,7 +24,6 @@ namespace vmx::market {
 
 namespace {
 constexpr const char* kLegendNote = "<--业绩比较起点如竖线所示；纵坐标表示增值倍数";
-constexpr int kPanelHeight = 128;  // the panel's part of a saved picture
 }  // namespace
 
 PerformanceView::PerformanceView(QWidget* parent) : QWidget(parent) {
@@ -104,11 +103,9 @@ TForm_draw::TForm_draw(app::Workspace& workspace, QWidget* parent)
       grid->addWidget(cell, r, c);
       m_cells[static_cast<size_t>(r)][static_cast<size_t>(c)] = cell;
     }
-  for (size_t r = 1; r < 5; ++r) {
-    const size_t colour_of[] = {0, 0, 3, 1, 2};
+  for (size_t r = 1; r < 5; ++r)
     m_cells[r][0]->setStyleSheet(
-        QString("color: %1; font-weight: bold;").arg(platform::series_colour(colour_of[r]).name()));
-  }
+        QString("color: %1; font-weight: bold;").arg(platform::panel_row_colour(r - 1).name()));
   m_message = new QLabel(panel);
   m_message->setStyleSheet("color: #b01e2a; font-weight: bold;");
   m_message->setWordWrap(true);
@@ -248,7 +245,7 @@ void TForm_draw::save_picture() {
   if (file.extension().empty()) file += ".png";
   platform::run_guarded(m_ws.dialogs(), [&] {
     const QSize size(std::max(m_chart->width(), 800),
-                     std::max(m_chart->height(), 400) + kPanelHeight);
+                     std::max(m_chart->height(), 400) + platform::kPerformancePanelHeight);
     platform::write_performance_png(m_chart->picture(), size, file);
   });
 }

@@ -15,8 +15,6 @@ namespace vmx::platform {
 
 namespace {
 
-constexpr double kPanelHeight = 128;
-
 QFont chart_font(double pixels, bool bold = false) {
   QFont f;
   f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
@@ -210,6 +208,13 @@ QColor series_colour(size_t line) {
   return colours[std::min<size_t>(line, 5)];
 }
 
+QColor panel_row_colour(size_t row) {
+  // The panel's rows are price, total, Shenzhen, Shanghai; the lines' order
+  // is price, Shenzhen, Shanghai, total.
+  static const size_t line_of[] = {0, 3, 1, 2};
+  return series_colour(line_of[std::min<size_t>(row, 3)]);
+}
+
 void paint_performance_chart(QPainter& g, const QRectF& area, const chart::Picture& pic) {
   g.save();
   g.setRenderHint(QPainter::Antialiasing);
@@ -285,12 +290,12 @@ void paint_performance_panel(QPainter& g, const QRectF& area, const chart::Panel
                            QStringLiteral("终点 ") + q(panel.end_date), QStringLiteral("增长(%)")};
   const double widths[] = {70, 170, 170, 100};
   double top = area.top() + 6;
-  auto row = [&](const QString* cells, bool head, size_t colour) {
+  auto row = [&](const QString* cells, bool head, size_t panel_row) {
     double x = area.left() + 12;
     for (int c = 0; c < 4; ++c) {
       const QRectF cell(x, top, widths[c], row_h);
       g.setPen(head     ? QColor(0x55, 0x5b, 0x63)
-               : c == 0 ? series_colour(colour)
+               : c == 0 ? panel_row_colour(panel_row)
                         : QColor(0x22, 0x22, 0x22));
       g.drawText(cell.adjusted(4, 0, -8, 0),
                  (c == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, cells[c]);
@@ -301,13 +306,10 @@ void paint_performance_panel(QPainter& g, const QRectF& area, const chart::Panel
   row(heads, true, 0);
   g.setPen(QColor(0xc5, 0xca, 0xd1));
   g.drawLine(QPointF(area.left() + 12, top), QPointF(area.left() + 522, top));
-  // The panel's rows are price, total, Shenzhen, Shanghai; the lines' colours
-  // are price, Shenzhen, Shanghai, total.
-  const size_t colour_of[] = {0, 3, 1, 2};
   for (size_t r = 0; r < panel.rows.size(); ++r) {
     const auto& pr = panel.rows[r];
     const QString cells[] = {q(pr.name), q(pr.start), q(pr.end), q(pr.gain)};
-    row(cells, false, colour_of[r]);
+    row(cells, false, r);
   }
   if (!panel.message.empty()) {
     g.setPen(QColor(0xb0, 0x1e, 0x2a));
@@ -322,9 +324,10 @@ QImage render_performance(const chart::Picture& pic, QSize size) {
   image.fill(Qt::white);
   QPainter g(&image);
   const QRectF all(0, 0, size.width(), size.height());
-  paint_performance_chart(g, all.adjusted(0, 0, 0, -kPanelHeight), pic);
-  paint_performance_panel(g, QRectF(0, size.height() - kPanelHeight, size.width(), kPanelHeight),
-                          pic.panel);
+  paint_performance_chart(g, all.adjusted(0, 0, 0, -kPerformancePanelHeight), pic);
+  paint_performance_panel(
+      g, QRectF(0, size.height() - kPerformancePanelHeight, size.width(), kPerformancePanelHeight),
+      pic.panel);
   return image;
 }
 

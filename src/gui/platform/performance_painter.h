@@ -16,6 +16,11 @@ namespace vmx::platform {
 // The colours of the four lines (价格, 深指, 沪指, 总值) and of rising and
 // falling K-line weeks (red up, green down, as the market shows them).
 QColor series_colour(size_t line);
+// The colour of a row of the statistics panel (价格, 总值, 深指, 沪指): its line's.
+QColor panel_row_colour(size_t row);
+
+// The height of the panel under the chart in render_performance.
+inline constexpr int kPerformancePanelHeight = 128;
 
 // The chart in `area`: title and legend, the multiples axis at the left, the
 // date axis at the bottom, the four lines (or the price's weekly K-lines),
@@ -24,7 +29,7 @@ QColor series_colour(size_t line);
 // the plot.
 void paint_performance_chart(QPainter& painter, const QRectF& area, const chart::Picture& pic);
 
-// The statistics panel as a small table in `area` (about 120 pixels high).
+// The statistics panel as a small table in `area` (kPerformancePanelHeight high).
 void paint_performance_panel(QPainter& painter, const QRectF& area, const chart::Panel& panel);
 
 // The whole picture on white: the chart above, the panel below.
