@@ -20,12 +20,12 @@ Workspace::Workspace(store::Session& session, platform::Dialogs& dialogs, platfo
   m_fund = std::make_unique<fund::FundLedger>(m_session, m_dialogs, m_clock, *m_ledger, *m_lookups);
 }
 
-// The ledger and the lookups go before the security list they may call into.
 platform::Shell& Workspace::shell() {
   static platform::PosixShell system_shell;
   return m_shell ? *m_shell : system_shell;
 }
 
+// The ledger and the lookups go before the security list they may call into.
 Workspace::~Workspace() {
   m_fund.reset();
   m_ledger.reset();
