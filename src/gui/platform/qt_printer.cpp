@@ -29,15 +29,21 @@ void QtPrinter::end_document() {
     paint_document(doc, printer);
     return;
   }
+  show_print_preview(printer, m_parent, QString::fromStdString(doc.title),
+                     [&doc](QPrinter& target) { paint_document(doc, target); });
+}
+
+void show_print_preview(QPrinter& printer, QWidget* parent, const QString& title,
+                        const std::function<void(QPrinter&)>& paint) {
   // Without a printer the preview's print button saves a PDF file instead.
-  if (!has_printer) printer.setOutputFormat(QPrinter::PdfFormat);
-  QPrintPreviewDialog preview(&printer, m_parent);
-  preview.setWindowTitle(QString::fromStdString(doc.title));
+  if (QPrinterInfo::defaultPrinter().isNull()) printer.setOutputFormat(QPrinter::PdfFormat);
+  QPrintPreviewDialog preview(&printer, parent);
+  preview.setWindowTitle(title);
   std::string failure;
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                   [&doc, &failure](QPrinter* target) {
+                   [&paint, &failure](QPrinter* target) {
                      try {
-                       paint_document(doc, *target);
+                       paint(*target);
                      } catch (const store::Error& e) {
                        failure = e.what();
                      }

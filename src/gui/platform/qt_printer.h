@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QString>
 #include <filesystem>
+#include <functional>
 
 #include "core/platform/scripted_printer.h"
 
+class QPrinter;
 class QWidget;
 
 namespace vmx::platform {
@@ -30,5 +33,12 @@ class QtPrinter : public ScriptedPrinter {
   QWidget* m_parent;
   std::filesystem::path m_pdf_file;
 };
+
+// A print preview of `printer`, owned by `parent`, from which the user prints
+// to the default printer (without one, the printer writes a PDF file he
+// names). `paint` lays the pages out on whatever printer the preview hands
+// it; a store::Error it throws is thrown again once the preview has closed.
+void show_print_preview(QPrinter& printer, QWidget* parent, const QString& title,
+                        const std::function<void(QPrinter&)>& paint);
 
 }  // namespace vmx::platform

@@ -1,13 +1,11 @@
 #include "gui/platform/window_print.h"
 
 #include <QPainter>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QWidget>
-#include <string>
 
 #include "core/store/error.h"
+#include "gui/platform/qt_printer.h"
 
 namespace vmx::platform {
 
@@ -29,20 +27,8 @@ void print_window_image(QWidget& window) {
   printer.setDocName(window.windowTitle());
   printer.setPageOrientation(image.width() > image.height() ? QPageLayout::Landscape
                                                             : QPageLayout::Portrait);
-  if (QPrinterInfo::defaultPrinter().isNull()) printer.setOutputFormat(QPrinter::PdfFormat);
-  QPrintPreviewDialog preview(&printer, &window);
-  preview.setWindowTitle(window.windowTitle());
-  std::string failure;
-  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                   [&image, &failure](QPrinter* target) {
-                     try {
-                       paint_image_page(image, *target);
-                     } catch (const store::Error& e) {
-                       failure = e.what();
-                     }
-                   });
-  preview.exec();
-  if (!failure.empty()) throw store::Error(failure);
+  show_print_preview(printer, &window, window.windowTitle(),
+                     [&image](QPrinter& target) { paint_image_page(image, target); });
 }
 
 }  // namespace vmx::platform
