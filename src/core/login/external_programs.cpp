@@ -52,19 +52,33 @@ void OrderPrograms::list_closed() {
   m_table.post();
 }
 
+std::string OrderPrograms::refusal(const char* field, const std::string& value) {
+  const store::Schema& schema = m_table.schema();
+  const int width = schema.fields[static_cast<size_t>(schema.index_of(field))].width;
+  const std::string gbk = store::utf8_to_gbk(value);
+  if (gbk.size() <= size_t(width) && store::gbk_to_utf8(gbk) == value) return {};
+  const std::string f = field;
+  return std::string(f == "Path"   ? "路径“"
+                     : f == "Name" ? "程序名“"
+                                   : "名称“") +
+         value + "”太长或含有不能保存的字符(最多" + std::to_string(width) + "个字节)，没有改动。";
+}
+
+std::string OrderPrograms::set_text(const char* field, const std::string& value) {
+  if (m_table.empty() || m_table.get_string(field) == value) return {};
+  if (std::string why = refusal(field, value); !why.empty()) return why;
+  m_table.edit();
+  m_table.set_string(field, value);
+  m_table.post();
+  return {};
+}
+
 std::string OrderPrograms::set_program(const fs::path& file) {
   std::string dir = file.parent_path().string();
   if (dir.empty() || dir.back() != '/') dir += '/';
   const std::string name = file.filename().string();
-  const store::Schema& schema = m_table.schema();
-  for (const auto& [field, value] : {std::pair{"Path", dir}, std::pair{"Name", name}}) {
-    const int index = schema.index_of(field);
-    const std::string gbk = store::utf8_to_gbk(value);
-    if (gbk.size() > size_t(schema.fields[index].width) || store::gbk_to_utf8(gbk) != value)
-      return std::string(field == std::string("Path") ? "路径“" : "程序名“") + value +
-             "”太长或含有不能保存的字符(最多" + std::to_string(schema.fields[index].width) +
-             "个字节)，没有改动。";
-  }
+  for (const auto& [field, value] : {std::pair{"Path", dir}, std::pair{"Name", name}})
+    if (std::string why = refusal(field, value); !why.empty()) return why;
   if (m_table.empty())
     m_table.append();
   else

@@ -57,6 +57,10 @@ class OrderPrograms {
   // table's fields cannot hold whole is refused (the message returned, the
   // row unchanged); "" when stored.
   std::string set_program(const std::filesystem::path& file);
+  // A box of the window left: the current row's `field` (Wtrj, Path or
+  // Name) becomes `value`, posted; nothing without rows or when it is the
+  // same. Refused as set_program refuses (the message returned); "" otherwise.
+  std::string set_text(const char* field, const std::string& value);
   // Closing the settings: checks the current row and writes path.txt into
   // the program's directory (see path_file_text). A check that fails shows
   // its message and writes nothing. Returns true when path.txt was written.
@@ -64,6 +68,8 @@ class OrderPrograms {
   bool write_path_file(platform::Dialogs& dialogs, const LoginState& login, const Date& today);
 
  private:
+  // Why `value` cannot be stored whole in `field`; "" when it can.
+  std::string refusal(const char* field, const std::string& value);
   store::Cursor m_table;
 };
 

@@ -142,11 +142,8 @@ void Tform_wtset::Button1Click() {
 
 void Tform_wtset::store_box(const char* field, QLineEdit* box) {
   platform::run_guarded(m_ws.dialogs(), [&] {
-    store::Cursor& t = m_programs.table();
-    if (t.empty() || q(t.get_string(field)) == box->text()) return;
-    t.edit();
-    t.set_string(field, box->text().toStdString());
-    t.post();
+    const std::string refusal = m_programs.set_text(field, box->text().toStdString());
+    if (!refusal.empty()) m_ws.dialogs().warn(refusal);
   });
   show_current();
 }

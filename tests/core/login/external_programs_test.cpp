@@ -121,6 +121,11 @@ TEST_F(OrderProgramsTest, ChangingTheProgramStoresDirectoryAndNameOrRefuses) {
   const std::string refused = programs->set_program("/a/" + std::string(130, 'x') + "/order");
   EXPECT_NE(refused.find("太长"), std::string::npos) << refused;
   EXPECT_EQ(programs->name(), "order");
+  // A path typed into its box is refused the same way, not cut to the field.
+  EXPECT_EQ(programs->set_text("Path", "/b/" + std::string(130, 'y') + "/").rfind("路径“", 0), 0u);
+  EXPECT_EQ(programs->path(), (dir / "wt").string() + "/");
+  EXPECT_EQ(programs->set_text("Name", "order2"), "");
+  EXPECT_EQ(programs->name(), "order2");
 }
 
 TEST_F(OrderProgramsTest, StartResultsGiveTheirMessages) {
