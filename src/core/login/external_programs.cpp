@@ -55,8 +55,7 @@ void OrderPrograms::list_closed() {
 std::string OrderPrograms::refusal(const char* field, const std::string& value) {
   const store::Schema& schema = m_table.schema();
   const int width = schema.fields[static_cast<size_t>(schema.index_of(field))].width;
-  const std::string gbk = store::utf8_to_gbk(value);
-  if (gbk.size() <= size_t(width) && store::gbk_to_utf8(gbk) == value) return {};
+  if (store::fits_gbk_field(value, size_t(width))) return {};
   const std::string f = field;
   return std::string(f == "Path"   ? "路径“"
                      : f == "Name" ? "程序名“"

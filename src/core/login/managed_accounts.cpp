@@ -34,10 +34,7 @@ bool storable(const std::string& s, size_t& bytes) {
   }
 }
 
-bool fits(const std::string& s) {
-  size_t bytes = 0;
-  return storable(s, bytes) && bytes <= kFieldBytes;
-}
+bool fits(const std::string& s) { return store::fits_gbk_field(s, kFieldBytes); }
 
 // The Subdir of a row as a name, without the ".\" older lists wrote.
 std::string subdir_name(std::string s) {

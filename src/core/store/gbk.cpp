@@ -113,4 +113,14 @@ int compare_ordinal(std::string_view a, std::string_view b) {
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+bool fits_gbk_field(std::string_view utf8, size_t width) {
+  if (is_ascii(utf8)) return utf8.size() <= width;
+  try {
+    const std::string gbk = utf8_to_gbk(utf8);
+    return gbk.size() <= width && gbk_to_utf8(gbk) == utf8;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 }  // namespace vmx::store

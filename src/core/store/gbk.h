@@ -26,4 +26,10 @@ int compare_ordinal(std::string_view utf8_a, std::string_view utf8_b);
 // True when every byte is ASCII.
 bool is_ascii(std::string_view s);
 
+// Can a text field `width` bytes wide hold `utf8` whole: GBK has each of its
+// characters and together they take at most `width` bytes? Storing a text
+// that does not fit cuts it, or turns characters into '?'. False for
+// malformed UTF-8.
+bool fits_gbk_field(std::string_view utf8, size_t width);
+
 }  // namespace vmx::store

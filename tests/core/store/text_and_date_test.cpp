@@ -27,6 +27,18 @@ TEST(Gbk, CutsOnlyAtCharacterBoundaries) {
   }
 }
 
+TEST(Gbk, FitsAFieldOnlyWhole) {
+  const struct {
+    const char* utf8;
+    size_t width;
+    bool fits;
+  } cases[] = {
+      {"user", 8, true},       {"abcdefghi", 8, false}, {"我的帐户", 8, true},
+      {"我的帐户a", 8, false}, {"😀", 8, false},         {"\xff", 8, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(fits_gbk_field(c.utf8, c.width), c.fits) << c.utf8;
+}
+
 TEST(Gbk, RoundTripsAndOrdersAsStoredBytes) {
   EXPECT_EQ(gbk_to_utf8(utf8_to_gbk("示范帐户 ABC")), "示范帐户 ABC");
   EXPECT_EQ(utf8_to_gbk("现金").size(), 4u);
