@@ -9,6 +9,7 @@
 #include "core/store/catalogue.h"
 #include "core/store/cursor.h"
 #include "core/store/error.h"
+#include "core/store/gbk.h"
 #include "core/store/table_file.h"
 
 namespace vmx::app {
@@ -70,12 +71,16 @@ void remember_backup_root(store::Session& session, const fs::path& root) {
     store::create_table_file(file, store::find_table_spec(kBackupTable)->schema);
   store::Cursor c(session, "curr", kBackupTable);
   c.open();
+  const std::string text = root.string();
+  const store::Schema& schema = c.schema();
+  if (!store::fits_gbk_field(text, size_t(schema.fields[size_t(schema.index_of("PATH"))].width)))
+    return;
   c.first();
   if (c.eof())
     c.append();
   else
     c.edit();
-  c.set_string("PATH", root.string());
+  c.set_string("PATH", text);
   c.post();
 }
 

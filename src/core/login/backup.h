@@ -37,8 +37,9 @@ std::filesystem::path default_backup_root();
 // The root remembered in bak_path.DBF of the program directory (alias curr),
 // or default_backup_root() when none is. Never throws.
 std::filesystem::path remembered_backup_root(store::Session& session);
-// Remembers `root` (bak_path.DBF is created when missing). Throws
-// store::Error when the table cannot be written.
+// Remembers `root` (bak_path.DBF is created when missing). A root the field
+// cannot hold whole is not remembered: cut, it would name another directory.
+// Throws store::Error when the table cannot be written.
 void remember_backup_root(store::Session& session, const std::filesystem::path& root);
 
 enum class CopyDirection {

@@ -85,6 +85,9 @@ TEST_F(Backup, CopiesBothWaysAndRefusesMissingBackupDirectories) {
       << dialogs.texts()[0];
   EXPECT_EQ(dialogs.texts()[1], kCopyDone);
   EXPECT_EQ(remembered_backup_root(session), root());
+  // A root too long for the table is used but not remembered cut short.
+  remember_backup_root(session, dir / std::string(300, 'r'));
+  EXPECT_EQ(remembered_backup_root(session), root());
 
   // The way back puts the saved files in place of changed ones.
   const std::string saved = read(login.acc_dir / "tr2.DBF");
