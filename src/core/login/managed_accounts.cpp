@@ -23,17 +23,6 @@ namespace {
 
 constexpr size_t kFieldBytes = 8;  // User_name, User_password, Subdir
 
-// Can GBK hold the text unchanged? `bytes` is then its width in GBK.
-bool storable(const std::string& s, size_t& bytes) {
-  try {
-    const std::string gbk = store::utf8_to_gbk(s);
-    bytes = gbk.size();
-    return store::gbk_to_utf8(gbk) == s;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
 bool fits(const std::string& s) { return store::fits_gbk_field(s, kFieldBytes); }
 
 // The Subdir of a row as a name, without the ".\" older lists wrote.
@@ -62,13 +51,13 @@ std::string new_subdir_refusal(const fs::path& curr_dir, const std::string& subd
        std::isalpha(static_cast<unsigned char>(subdir[0]))))
     return kSubdirPath;
   if (subdir == "." || subdir == "..") return kSubdirDots;
-  size_t bytes = 0;
-  bool bad = !storable(subdir, bytes);
+  // Whether GBK holds each character at all (it never takes more bytes than UTF-8).
+  bool bad = !store::fits_gbk_field(subdir, subdir.size());
   for (unsigned char c : subdir)
     if (c < 0x20 || c == 0x7f || std::string_view("<>:\"|?*").find(char(c)) != std::string::npos)
       bad = true;
   if (bad) return kSubdirBadCharacters;
-  if (bytes > kFieldBytes) return kSubdirTooLong;
+  if (!fits(subdir)) return kSubdirTooLong;
   if (reserved(subdir)) return kSubdirReserved;
   std::error_code ec;
   if (fs::exists(fs::symlink_status(store::resolve_case_insensitive(curr_dir, subdir), ec)))
