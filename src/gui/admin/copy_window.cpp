@@ -16,11 +16,12 @@
 
 namespace vmx::admin {
 
-TForm_copy::TForm_copy(store::Session& session, platform::Dialogs& dialogs, app::LoginState login,
-                       QWidget* parent)
+TForm_copy::TForm_copy(store::Session& session, platform::Dialogs& dialogs, platform::Help& help,
+                       app::LoginState login, QWidget* parent)
     : QWidget(parent, Qt::Window),
       m_session(session),
       m_dialogs(dialogs),
+      m_help(help),
       m_login(std::move(login)) {
   setObjectName("TForm_copy");
   setWindowTitle("Form_copy 文件拷贝");
@@ -58,12 +59,15 @@ TForm_copy::TForm_copy(store::Session& session, platform::Dialogs& dialogs, app:
   auto* row = new QHBoxLayout;
   m_copy = new QPushButton("拷贝文件");
   m_copy->setEnabled(allowed);
+  auto* help_button = new QPushButton("帮助");
   auto* close_button = new QPushButton("关闭");
   row->addStretch(1);
   row->addWidget(m_copy);
+  row->addWidget(help_button);
   row->addWidget(close_button);
   layout->addLayout(row);
   connect(m_copy, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+  connect(help_button, &QPushButton::clicked, this, [this] { m_help.open_keyword("copy"); });
   connect(close_button, &QPushButton::clicked, this, [this] { close(); });
 }
 

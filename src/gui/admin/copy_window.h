@@ -6,6 +6,7 @@
 
 #include "core/login/backup.h"
 #include "core/login/workspace.h"
+#include "core/platform/help.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -24,8 +25,8 @@ namespace vmx::admin {
 class TForm_copy : public QWidget {
   Q_OBJECT
  public:
-  TForm_copy(store::Session& session, platform::Dialogs& dialogs, app::LoginState login,
-             QWidget* parent = nullptr);
+  TForm_copy(store::Session& session, platform::Dialogs& dialogs, platform::Help& help,
+             app::LoginState login, QWidget* parent = nullptr);
   ~TForm_copy() override;
 
   // "拷贝文件".
@@ -46,6 +47,7 @@ class TForm_copy : public QWidget {
 
   store::Session& m_session;
   platform::Dialogs& m_dialogs;
+  platform::Help& m_help;
   app::LoginState m_login;
   QButtonGroup* m_direction = nullptr;
   QCheckBox* m_account = nullptr;

@@ -423,7 +423,7 @@ void TForm7::open_copy_window() {
   // copied.
   end_login();
   close();
-  auto* w = new admin::TForm_copy(m_ws.session(), m_ws.dialogs(), login);
+  auto* w = new admin::TForm_copy(m_ws.session(), m_ws.dialogs(), m_ws.help(), login);
   w->setAttribute(Qt::WA_DeleteOnClose);
   // Nobody logs in again behind it: the program ends when it closes.
   w->setWindowModality(Qt::ApplicationModal);

@@ -26,8 +26,9 @@ using namespace vmx;
 namespace {
 
 struct NoHelp : platform::Help {
-  void open_keyword(const std::string&) override {}
+  void open_keyword(const std::string& keyword) override { keywords.push_back(keyword); }
   void open_contents() override {}
+  std::vector<std::string> keywords;
 };
 
 template <class W>
@@ -102,6 +103,9 @@ class AdminWindowsTest : public QObject {
     QVERIFY(copy);
     QVERIFY(!copy->copy_button()->isEnabled());
     QVERIFY(!m_login->main_window()->isVisible());
+    for (QPushButton* b : copy->findChildren<QPushButton*>())
+      if (b->text() == "帮助") b->click();
+    QCOMPARE(m_help.keywords, std::vector<std::string>{"copy"});
     QSignalSpy ends(copy, &admin::TForm_copy::program_end_requested);
     copy->close();
     QCOMPARE(ends.count(), 1);
