@@ -81,7 +81,4 @@ class OrderPrograms {
 bool start_order_program(OrderPrograms& programs, platform::Shell& shell,
                          platform::Dialogs& dialogs);
 
-// The text file a report is edited in, in the account's directory.
-inline constexpr const char* kReportTextFile = "report.txt";
-
 }  // namespace vmx::app

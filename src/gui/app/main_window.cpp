@@ -302,7 +302,8 @@ void TForm7::link_order_program() {
 void TForm7::edit_report() {
   platform::run_guarded(m_ws.dialogs(), [this] {
     fund::report::edit_in_word_processor(m_ws.shell(), m_ws.dialogs(),
-                                         m_ws.login().acc_dir / kReportTextFile, std::nullopt);
+                                         m_ws.login().acc_dir / fund::report::kReportTextFile,
+                                         std::nullopt);
   });
 }
 

@@ -536,10 +536,9 @@ report::ReportDefinition TForm_fundreport::definition() const {
 }
 
 void TForm_fundreport::edit_in_word_processor() {
-  static platform::PosixShell desktop;
   platform::run_guarded(m_ws.dialogs(), [this] {
-    report::edit_in_word_processor(m_shell ? *m_shell : desktop, m_ws.dialogs(),
-                                   m_ws.login().acc_dir / "report.txt",
+    report::edit_in_word_processor(m_ws.shell(), m_ws.dialogs(),
+                                   m_ws.login().acc_dir / report::kReportTextFile,
                                    m_memo->toPlainText().toStdString());
   });
 }

@@ -14,7 +14,6 @@
 #include "core/fund/report/fund_reports.h"
 #include "core/login/workspace.h"
 #include "core/platform/printer.h"
-#include "core/platform/shell.h"
 
 class QCheckBox;
 class QComboBox;
@@ -95,8 +94,6 @@ class TForm_fundreport : public QWidget {
   QLineEdit* value_box(const QString& field) const;
   // Reports go to `printer` instead of the print preview (window tests).
   void set_printer(platform::Printer* printer) { m_printer = printer; }
-  // The word processor starts through `shell` instead of the desktop (tests).
-  void set_shell(platform::Shell* shell) { m_shell = shell; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -156,7 +153,6 @@ class TForm_fundreport : public QWidget {
   bool m_showing_terms = false;
   int m_last_tab = 0;
   platform::Printer* m_printer = nullptr;
-  platform::Shell* m_shell = nullptr;
 };
 
 }  // namespace vmx::fund

@@ -156,7 +156,7 @@ TEST_F(OrderProgramsTest, StartResultsGiveTheirMessages) {
 TEST(WordProcessorTest, OpensTheReportTextAsItIsAndSaysWhatFailed) {
   namespace wp = fund::report;
   test::TempDir dir;
-  const fs::path file = dir / kReportTextFile;
+  const fs::path file = dir / wp::kReportTextFile;
   const struct {
     int result;
     std::vector<std::string> texts;

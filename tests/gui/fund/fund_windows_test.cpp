@@ -191,7 +191,7 @@ class FundWindowsTest : public QObject {
     QVERIFY(w->account_rate_label()->text().startsWith("增值率:"));
     w->tabs()->setCurrentIndex(4);
     platform::ScriptedShell shell;
-    w->set_shell(&shell);
+    m_ws->set_shell(shell);
     w->memo_box()->setPlainText("本月收益平稳。");
     m_dialogs->clear();
     w->edit_in_word_processor();

@@ -16,6 +16,9 @@ inline constexpr const char* kWordProcessorMissing =
     "找不到c:\\windows\\write.exe, 请copy一个再做此操作。";
 inline constexpr const char* kWordProcessorFailed = "调用写字班板有错，请调用其他编辑软件。";
 
+// The text file a report is edited in, in the account's directory.
+inline constexpr const char* kReportTextFile = "report.txt";
+
 // "用写字板编辑剪贴" and the main window's "用写字板编辑业绩报告": the notice,
 // then the report text written to `file` (UTF-8; without `text` the file is
 // kept as it is, created empty when missing) and opened in the word processor,
