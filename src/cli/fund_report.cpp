@@ -46,8 +46,6 @@ bool select_investor(fund::InvestorLists& lists, const std::string& code, const 
 CLI::App& add_fund_report(Commands& commands, const std::string& kind,
                           const std::string& description, std::shared_ptr<FundReportArgs> a,
                           FundReport report) {
-  commands.group("report",
-                 "Prints a report as the printer receives its lines, or writes it as a PDF file.");
   CLI::App& cmd = commands.add("report " + kind, description,
                                [kind, a, report] { return run_fund_report(kind, *a, report); });
   add_account_arguments(cmd, a->account);

@@ -54,6 +54,7 @@ void add_ledger_report(Commands& commands, const std::string& kind, const std::s
 
 // valmorix-cli report holdings|closed PROGRAM_DIR ACCOUNT_NAME [--pdf FILE] [--today YYYY-MM-DD]
 void add_report_command(Commands& commands) {
+  // The group's description, for every report command.
   commands.group("report",
                  "Prints a report as the printer receives its lines, or writes it as a PDF file.");
   add_ledger_report(commands, "holdings", "The holdings report of an account.",

@@ -60,8 +60,6 @@ void add_choice(CLI::App& cmd, const std::string& name, E& value,
 // valmorix-cli report statistics PROGRAM_DIR ACCOUNT_NAME [--kind K] [--content C] [--pnl P]
 //                                [--from-row N] [--pdf FILE] [--today YYYY-MM-DD]
 void add_report_statistics_command(Commands& commands) {
-  commands.group("report",
-                 "Prints a report as the printer receives its lines, or writes it as a PDF file.");
   auto a = std::make_shared<StatisticsArgs>();
   CLI::App& cmd = commands.add(
       "report statistics",
