@@ -83,7 +83,7 @@ inline constexpr const char* kZeroStart = "起始资产或价格为0,请事后�
 inline constexpr const char* kNoReturn = "999.99";
 struct Panel {
   struct Row {
-    std::string name;              // 基金价格, 总值, 深指, 沪指
+    std::string name;              // 价格, 总值, 深指, 沪指
     std::string start, end, gain;  // gain in percent; kNoReturn when the start is 0
   };
   std::string start_date, end_date;
