@@ -13,22 +13,18 @@
 #include "core/ledger/new_account.h"
 #include "core/login/workspace.h"
 #include "core/platform/clock.h"
+#include "core/platform/help.h"
 #include "core/platform/scripted_dialogs.h"
 #include "gui/reference/margin_window.h"
 #include "gui/reference/settings_window.h"
 #include "support/checked_dialogs.h"
-#include "support/demo_login.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
 using store::Value;
 
 namespace {
-
-struct NoHelp : platform::Help {
-  void open_keyword(const std::string&) override {}
-  void open_contents() override {}
-};
 
 QPushButton* button(QWidget* w, const QString& caption) {
   for (QPushButton* b : w->findChildren<QPushButton*>())
@@ -43,22 +39,16 @@ class NewAccountWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
-    m_settings = std::make_unique<store::reference::TForm_set>(*m_ws, nullptr, nullptr);
+    m_demo = std::make_unique<test::DemoAccount>(m_clock, m_help);
+    m_settings = std::make_unique<store::reference::TForm_set>(*m_demo->ws, nullptr, nullptr);
   }
   void cleanup() {
     m_settings.reset();
-    m_ws.reset();
-    m_dialogs.reset();
-    m_session.reset();
-    m_dir.reset();
+    m_demo.reset();
   }
 
   void layout_and_broker_pick() {
-    ledger::TForm_newacc w(*m_ws, m_settings.get());
+    ledger::TForm_newacc w(*m_demo->ws, m_settings.get());
     QCOMPARE(w.windowTitle(), QStringLiteral("新建资金帐户"));
     QCOMPARE(w.amount_box()->text(), QStringLiteral("0"));
     QCOMPARE(w.currency_list()->currentIndex(), -1);
@@ -68,7 +58,7 @@ class NewAccountWindowTest : public QObject {
     w.DBLookupComboBox1CloseUp(gx);
     QCOMPARE(w.broker_code_box()->text(), QStringLiteral("gxzq"));
     QCOMPARE(w.broker_name_box()->text(), QStringLiteral("国信"));
-    QVERIFY(m_dialogs->texts().empty());
+    QVERIFY(m_demo->dialogs.texts().empty());
 
     w.Button1Click();  // 新定义
     QVERIFY(m_settings->isVisible());
@@ -78,32 +68,32 @@ class NewAccountWindowTest : public QObject {
   // OK runs the checks; a bad amount writes nothing, the corrected retry
   // creates one account; the window stays open.
   void create_account() {
-    QPointer<ledger::TForm_newacc> w = ledger::TForm_newacc::launch(*m_ws, nullptr);
+    QPointer<ledger::TForm_newacc> w = ledger::TForm_newacc::launch(*m_demo->ws, nullptr);
     QVERIFY(w->isVisible());
     QVERIFY(!w->define_button()->isEnabled());
     w->broker_code_box()->setText("hazq");
     w->broker_name_box()->setText("海通");
     w->account_box()->setText("5550001");
     w->ok_button()->click();
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{ledger::kNoCurrency});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{ledger::kNoCurrency});
 
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
     w->currency_list()->setCurrentIndex(w->currency_list()->findData("hkd"));
     w->amount_box()->setText("8千");
-    m_dialogs->expect_errors();
+    m_demo->dialogs.expect_errors();
     w->ok_button()->click();
-    QCOMPARE(m_dialogs->shown().size(), size_t(1));
-    QCOMPARE(m_dialogs->shown()[0].kind, platform::ScriptedDialogs::Kind::Error);
-    QCOMPARE(m_ws->lookups().zjzh_to_bi("hazq", "5550001"), std::string("rmb"));
+    QCOMPARE(m_demo->dialogs.shown().size(), size_t(1));
+    QCOMPARE(m_demo->dialogs.shown()[0].kind, platform::ScriptedDialogs::Kind::Error);
+    QCOMPARE(m_demo->ws->lookups().zjzh_to_bi("hazq", "5550001"), std::string("rmb"));
 
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
     w->amount_box()->setText("8000");
     w->ok_button()->click();
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{ledger::kAccountCreated});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{ledger::kAccountCreated});
     QVERIFY(w->isVisible());
-    QCOMPARE(m_ws->ledger().zjzhxj1("hazq", "5550001"), int64_t(8000));
-    QCOMPARE(m_ws->lookups().zjzh_to_bi("hazq", "5550001"), std::string("hkd"));
-    store::Cursor zh(*m_session, "ubx", "zh_bi.db");
+    QCOMPARE(m_demo->ws->ledger().zjzhxj1("hazq", "5550001"), int64_t(8000));
+    QCOMPARE(m_demo->ws->lookups().zjzh_to_bi("hazq", "5550001"), std::string("hkd"));
+    store::Cursor zh(m_demo->session, "ubx", "zh_bi.db");
     zh.open();
     int n = 0;
     for (zh.first(); !zh.eof(); zh.next()) n += zh.get_string("Zjzh") == "5550001";
@@ -117,7 +107,7 @@ class NewAccountWindowTest : public QObject {
   // "计算保证金比率" on the types page opens the margin window on the current
   // type: compute, zero guard, a bad text refused, storing.
   void margin_window() {
-    store::Cursor& types = m_ws->lookups().types();
+    store::Cursor& types = m_demo->ws->lookups().types();
     QVERIFY(types.locate("Lx", {Value::text("qh")}));
     m_settings->show();
     QWidget* page = m_settings->pages()->widget(store::reference::TForm_set::Types);
@@ -139,25 +129,25 @@ class NewAccountWindowTest : public QObject {
     w->compute_button()->click();
     QCOMPARE(w->result_box()->text(), QStringLiteral("0.033"));
     w->units_box()->setValue(0);
-    m_dialogs->expect_errors();
+    m_demo->dialogs.expect_errors();
     w->compute_button()->click();
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{ledger::kZeroUnits});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{ledger::kZeroUnits});
     QCOMPARE(w->result_box()->text(), QStringLiteral("0.033"));
 
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
     w->result_box()->setText("0,05");
-    m_dialogs->expect_errors();
+    m_demo->dialogs.expect_errors();
     w->store_button()->click();
-    QCOMPARE(m_dialogs->shown().size(), size_t(1));
-    QCOMPARE(m_dialogs->shown()[0].kind, platform::ScriptedDialogs::Kind::Error);
+    QCOMPARE(m_demo->dialogs.shown().size(), size_t(1));
+    QCOMPARE(m_demo->dialogs.shown()[0].kind, platform::ScriptedDialogs::Kind::Error);
     QVERIFY(w->isVisible());
-    QCOMPARE(m_ws->lookups().lx_bzj_rate("qh"), 0.1f);
+    QCOMPARE(m_demo->ws->lookups().lx_bzj_rate("qh"), 0.1f);
 
     w->result_box()->setText("0.05");
     w->store_button()->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(w.isNull());
-    QCOMPARE(m_ws->lookups().lx_bzj_rate("qh"), 0.05f);
+    QCOMPARE(m_demo->ws->lookups().lx_bzj_rate("qh"), 0.05f);
 
     // Giving up writes nothing.
     QVERIFY(types.locate("Lx", {Value::text("qh")}));
@@ -168,16 +158,13 @@ class NewAccountWindowTest : public QObject {
     w->give_up_button()->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(w.isNull());
-    QCOMPARE(m_ws->lookups().lx_bzj_rate("qh"), 0.05f);
+    QCOMPARE(m_demo->ws->lookups().lx_bzj_rate("qh"), 0.05f);
   }
 
  private:
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15), 10, 0}};
-  NoHelp m_help;
-  std::unique_ptr<app::Workspace> m_ws;
+  platform::LoggingHelp m_help;
+  std::unique_ptr<test::DemoAccount> m_demo;
   std::unique_ptr<store::reference::TForm_set> m_settings;
 };
 

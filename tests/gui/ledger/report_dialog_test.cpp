@@ -18,7 +18,7 @@
 #include "core/store/error.h"
 #include "gui/platform/qt_printer.h"
 #include "support/checked_dialogs.h"
-#include "support/demo_login.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -53,39 +53,29 @@ struct PreviewWatcher {
 class ReportDialogTest : public QObject {
   Q_OBJECT
  private slots:
-  void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
-  }
-  void cleanup() {
-    m_ws.reset();
-    m_dialogs.reset();
-    m_session.reset();
-    m_dir.reset();
-  }
+  void init() { m_demo = std::make_unique<test::DemoAccount>(m_clock, m_help); }
+  void cleanup() { m_demo.reset(); }
 
   void preview_shows_the_report_and_the_cursor_stays() {
-    store::Cursor& c = m_ws->ledger().cursor();
+    store::Cursor& c = m_demo->ws->ledger().cursor();
     c.go_to_position(3);
-    m_dialogs->answer_yes();
+    m_demo->dialogs.answer_yes();
     PreviewWatcher watcher;
     watcher.arm();
-    ledger::report::print_holdings_report(nullptr, *m_ws);
+    ledger::report::print_holdings_report(nullptr, *m_demo->ws);
     QCOMPARE(watcher.pages, 1);
     QCOMPARE(c.position(), 3L);
-    QVERIFY(QString::fromStdString(m_dialogs->shown().back().text).contains("全部持仓记录"));
+    QVERIFY(QString::fromStdString(m_demo->dialogs.shown().back().text).contains("全部持仓记录"));
   }
 
   void no_prints_nothing() {
-    m_dialogs->answer_no();
-    ledger::report::print_holdings_report(nullptr, *m_ws);
-    QCOMPARE(m_dialogs->shown().size(), size_t(1));  // the question only
+    m_demo->dialogs.answer_no();
+    ledger::report::print_holdings_report(nullptr, *m_demo->ws);
+    QCOMPARE(m_demo->dialogs.shown().size(), size_t(1));  // the question only
   }
 
   void pdf_file_and_missing_printer() {
-    const std::filesystem::path pdf = m_dir->path() / "report.pdf";
+    const std::filesystem::path pdf = m_demo->dir.path() / "report.pdf";
     platform::QtPrinter printer(platform::QtPrinter::Mode::PdfFile, nullptr, pdf);
     ledger::report::print_framed(
         printer, ledger::report::ledger_report_frame(ledger::Ledger::View::Holdings),
@@ -103,12 +93,9 @@ class ReportDialogTest : public QObject {
   }
 
  private:
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15), 10, 0}};
   platform::LoggingHelp m_help;
-  std::unique_ptr<app::Workspace> m_ws;
+  std::unique_ptr<test::DemoAccount> m_demo;
 };
 
 QTEST_MAIN(ReportDialogTest)

@@ -11,20 +11,12 @@
 #include "core/chart/performance.h"
 #include "core/login/workspace.h"
 #include "core/platform/clock.h"
+#include "core/platform/help.h"
 #include "support/checked_dialogs.h"
 #include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
-
-namespace {
-
-struct NoHelp : platform::Help {
-  void open_keyword(const std::string&) override {}
-  void open_contents() override {}
-};
-
-}  // namespace
 
 // The chart window on the demo account's fund year: opening on the stored
 // start, the scroll bar, compress, K-lines, the date box's messages, the saved
@@ -89,7 +81,7 @@ class ChartWindowTest : public QObject {
 
  private:
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15), 10, 0}};
-  NoHelp m_help;
+  platform::LoggingHelp m_help;
   std::unique_ptr<test::DemoAccount> m_demo;
   std::unique_ptr<market::TForm_draw> m_form;
 };

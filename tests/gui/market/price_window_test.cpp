@@ -13,18 +13,10 @@
 #include "gui/market/define_window.h"
 #include "gui/market/security_list_window.h"
 #include "gui/widgets/db_grid.h"
-#include "support/demo_login.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
-
-namespace {
-struct NoHelp : platform::Help {
-  void open_keyword(const std::string& k) override { keywords.push_back(k); }
-  void open_contents() override {}
-  std::vector<std::string> keywords;
-};
-}  // namespace
 
 // The quote import window over a demo installation: the source picker and
 // what it shows, the display choice, a command with its progress list and
@@ -33,26 +25,17 @@ struct NoHelp : platform::Help {
 class PriceWindowTest : public QObject {
   Q_OBJECT
  private slots:
-  void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<platform::ScriptedDialogs>();
-    m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
-  }
-  void cleanup() {
-    m_ws.reset();
-    m_session.reset();
-    m_dir.reset();
-  }
+  void init() { m_demo = std::make_unique<test::DemoAccount>(m_clock, m_help); }
+  void cleanup() { m_demo.reset(); }
 
   void pickAndRun() {
-    market::TForm_stock list(*m_ws);
+    market::TForm_stock list(*m_demo->ws);
     bool refreshed = false;
     {
-      market::Tform_price2 w(*m_ws, [&] { refreshed = true; });
+      market::Tform_price2 w(*m_demo->ws, [&] { refreshed = true; });
       w.show();
       QCOMPARE(w.windowTitle(), QStringLiteral("更新行情数据"));
-      QVERIFY(!m_ws->securities().cursor_as_is().active());
+      QVERIFY(!m_demo->ws->securities().cursor_as_is().active());
       QCOMPARE(w.name_box()->text(), QStringLiteral("汇金"));
       QCOMPARE(w.path_box()->text(), QStringLiteral("sample-quotes/hjin"));
       QCOMPARE(w.height(), 475);
@@ -71,12 +54,12 @@ class PriceWindowTest : public QObject {
       w.RadioGroup1Click(2);
       w.Button3Click();
       QVERIFY(refreshed);
-      QCOMPARE(m_dialogs->texts().back(), std::string("持仓价格更新完毕,更新了18行."));
+      QCOMPARE(m_demo->dialogs.texts().back(), std::string("持仓价格更新完毕,更新了18行."));
       QVERIFY(w.progress()->places()[0].contains(':'));
 
       // The path picker stores the chosen directory, relative inside the installation.
       w.run_path_picker = [&](market::TForm_hqpath& p) {
-        p.choose(QString::fromStdString((m_dir->path() / "sample-quotes" / "slon").string()));
+        p.choose(QString::fromStdString((m_demo->dir.path() / "sample-quotes" / "slon").string()));
         return true;
       };
       w.Button1Click();
@@ -86,12 +69,12 @@ class PriceWindowTest : public QObject {
       QCOMPARE(m_help.keywords.back(), std::string("fordata"));
       w.close();
     }
-    QVERIFY(m_ws->securities().cursor_as_is().active());
+    QVERIFY(m_demo->ws->securities().cursor_as_is().active());
     QVERIFY(list.grid()->model()->rowCount() > 20);
   }
 
   void defineWindow() {
-    market::Tform_price2 w(*m_ws, {});
+    market::Tform_price2 w(*m_demo->ws, {});
     w.show();
     w.Button8Click();
     auto* d = w.findChild<market::TForm_define*>();
@@ -104,7 +87,7 @@ class PriceWindowTest : public QObject {
     d->edit("HQNAME")->setText("我的");
     d->edit("LENGTH")->setText("3x");
     d->confirm();  // refused: not a number
-    QCOMPARE(m_dialogs->texts().back(), std::string("3x不是合适的整数."));
+    QCOMPARE(m_demo->dialogs.texts().back(), std::string("3x不是合适的整数."));
     d->edit("LENGTH")->setText("30");
     d->confirm();
     QCOMPARE(w.name_box()->text(), QStringLiteral("我的"));
@@ -116,12 +99,9 @@ class PriceWindowTest : public QObject {
   }
 
  private:
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<platform::ScriptedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15), 10, 0}};
-  NoHelp m_help;
-  std::unique_ptr<app::Workspace> m_ws;
+  test::RecordingHelp m_help;
+  std::unique_ptr<test::DemoAccount> m_demo;
 };
 
 QTEST_MAIN(PriceWindowTest)

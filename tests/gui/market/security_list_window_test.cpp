@@ -7,22 +7,18 @@
 #include "core/install/installation.h"
 #include "core/login/workspace.h"
 #include "core/platform/clock.h"
+#include "core/platform/help.h"
 #include "core/platform/scripted_dialogs.h"
 #include "gui/app/login_window.h"
 #include "gui/app/main_window.h"
 #include "gui/widgets/db_grid.h"
 #include "support/checked_dialogs.h"
-#include "support/demo_login.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
 
 namespace {
-
-struct NoHelp : platform::Help {
-  void open_keyword(const std::string&) override {}
-  void open_contents() override {}
-};
 
 QStringList column(ui::DbGrid* g, int col) {
   QStringList out;
@@ -39,18 +35,12 @@ class SecurityListWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
-    m_form = std::make_unique<market::TForm_stock>(*m_ws);
+    m_demo = std::make_unique<test::DemoAccount>(m_clock, m_help);
+    m_form = std::make_unique<market::TForm_stock>(*m_demo->ws);
   }
   void cleanup() {
     m_form.reset();
-    m_ws.reset();
-    m_dialogs.reset();
-    m_session.reset();
-    m_dir.reset();
+    m_demo.reset();
   }
 
   void layout() {
@@ -77,7 +67,7 @@ class SecurityListWindowTest : public QObject {
   // Typing a pattern narrows the grid and the lookups; closing clears it.
   void filter_and_close() {
     m_form->show();
-    market::SecurityList& sl = m_ws->securities();
+    market::SecurityList& sl = m_demo->ws->securities();
     const int all = m_form->grid()->model()->rowCount();
     m_form->filter_box()->setEditText("60*");
     for (const QString& code : column(m_form->grid(), 0)) QVERIFY(code.startsWith("60"));
@@ -93,7 +83,7 @@ class SecurityListWindowTest : public QObject {
     QCOMPARE(sl.code_to_name("0002"), std::string("万科A"));
     QCOMPARE(m_form->filter_box()->currentText(), QStringLiteral("*"));
     QCOMPARE(m_form->grid()->model()->rowCount(), all);
-    QVERIFY(m_dialogs->texts().empty());
+    QVERIFY(m_demo->dialogs.texts().empty());
   }
 
   // "插一行" starts a row the grid posts; "删一行" deletes without asking.
@@ -109,17 +99,17 @@ class SecurityListWindowTest : public QObject {
     QVERIFY(g->model()->setData(g->model()->index(row, 1), "新股"));
     QVERIFY(g->model()->setData(g->model()->index(row, 2), "7.5"));
     QVERIFY(g->post());
-    QCOMPARE(m_ws->securities().code_to_price("000777"), 7.5f);
+    QCOMPARE(m_demo->ws->securities().code_to_price("000777"), 7.5f);
     // The posted row takes its place in code order and stays current.
     QCOMPARE(g->currentIndex().siblingAtColumn(0).data().toString(), QStringLiteral("000777"));
 
     m_form->delete_button()->click();
-    QCOMPARE(m_ws->securities().code_to_name("000777"), std::string());
+    QCOMPARE(m_demo->ws->securities().code_to_name("000777"), std::string());
     QCOMPARE(g->model()->rowCount(), all);
-    QVERIFY(m_dialogs->texts().empty());  // no question asked
+    QVERIFY(m_demo->dialogs.texts().empty());  // no question asked
 
     m_form->help_button()->click();
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{market::TForm_stock::kHelpText});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{market::TForm_stock::kHelpText});
   }
 
   // Opened from the trading window, which stays on top: above it, not under it.
@@ -136,10 +126,12 @@ class SecurityListWindowTest : public QObject {
   // A login creates the window hidden.
   void created_at_login() {
     m_form.reset();
-    m_ws.reset();
-    m_session.reset();  // it holds the account
+    m_demo.reset();  // its session holds the account
+    test::TempDir dir;
+    store::init_installation(dir.path(), true, Date::from_ymd(2024, 3, 15));
+    test::CheckedDialogs dialogs;
     store::Session session;
-    app::TForm1 login(session, *m_dialogs, m_clock, m_help, m_dir->path());
+    app::TForm1 login(session, dialogs, m_clock, m_help, dir.path());
     login.user_box()->setEditText(QString::fromUtf8(store::kDemoAccountName));
     login.BitBtn1Click();
     QVERIFY(login.workspace());
@@ -150,12 +142,9 @@ class SecurityListWindowTest : public QObject {
   }
 
  private:
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15), 10, 0}};
-  NoHelp m_help;
-  std::unique_ptr<app::Workspace> m_ws;
+  platform::LoggingHelp m_help;
+  std::unique_ptr<test::DemoAccount> m_demo;
   std::unique_ptr<market::TForm_stock> m_form;
 };
 

@@ -21,6 +21,7 @@
 #include "gui/optimise/grouping_window.h"
 #include "gui/widgets/db_grid.h"
 #include "support/checked_dialogs.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
@@ -29,12 +30,6 @@ using Kind = platform::ScriptedDialogs::Kind;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct RecordingHelp : platform::Help {
-  std::vector<std::string> keywords;
-  void open_keyword(const std::string& k) override { keywords.push_back(k); }
-  void open_contents() override {}
-};
 
 template <class T>
 T* child(QWidget* w, const QString& name) {
@@ -68,29 +63,19 @@ class OptimiserWindowTest : public QObject {
  private slots:
   void init() {
     optimise::program_state() = optimise::State{};
-    m_dir = std::make_unique<test::TempDir>();
-    store::init_installation(m_dir->path(), true, Date::from_ymd(2024, 3, 15));
-    fs::remove(m_dir->path() / optimise::kDefaultPrd);
-    m_session = std::make_unique<store::Session>();
-    m_session->set_alias("curr", m_dir->path());
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_ws = std::make_unique<app::Workspace>(
-        *m_session, *m_dialogs, m_clock, m_help,
-        app::LoginState{m_dir->path(), store::kDemoAccountName, m_dir->path() / "demo"});
+    m_demo = std::make_unique<test::DemoAccount>(m_clock, m_help);
+    fs::remove(m_demo->dir / optimise::kDefaultPrd);
   }
   void cleanup() {
     delete m_form.data();
-    m_ws.reset();
-    m_dialogs.reset();
-    m_session.reset();
-    m_dir.reset();
+    m_demo.reset();
   }
 
   // Every box starts at its default; the labels show the outcomes and the
   // probabilities; each "说明" shows its own text.
   void defaults_and_notes() {
     open();
-    QVERIFY(m_dialogs->texts().empty());  // no default.prd: nothing said
+    QVERIFY(m_demo->dialogs.texts().empty());  // no default.prd: nothing said
     QCOMPARE(m_form->windowTitle(), QStringLiteral("投资组合优化和模拟"));
     const int e[] = {100, 115, 117, 116}, d[] = {0, 20, 57, 58};
     const QString outcomes[] = {"100/100/100", "95/115/135", "60/117/174", "58/116/174"};
@@ -121,9 +106,9 @@ class OptimiserWindowTest : public QObject {
         {"Button7", optimise::kGroupsNote},      {"Button8", optimise::kCostNote},
         {"Button9", optimise::kPricesNote},      {"Button10", optimise::kMarginNote}};
     for (const auto& [name, text] : notes) {
-      m_dialogs->clear();
+      m_demo->dialogs.clear();
       child<QPushButton>(m_form, name)->click();
-      QCOMPARE(m_dialogs->texts(), std::vector<std::string>{text});
+      QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{text});
     }
     m_form->button("帮助")->click();
     QCOMPARE(m_help.keywords, std::vector<std::string>{"yhmn"});
@@ -133,7 +118,7 @@ class OptimiserWindowTest : public QObject {
   // them, normalised, and the groups are labelled by their first names.
   void holdings_by_group_in_row_one() {
     open();
-    const auto h = optimise::holdings_by_group(*m_session);
+    const auto h = optimise::holdings_by_group(m_demo->session);
     const auto ratio = optimise::inp_ratio(h.amounts);
     QVERIFY(ratio.has_value());
     for (int g = 0; g < 4; ++g) {
@@ -157,14 +142,14 @@ class OptimiserWindowTest : public QObject {
     QCOMPARE(s.model.deviation[2], 0.40);
     QCOMPARE(child<QLabel>(m_form, "Label_price2")->text(), QStringLiteral("77/117/157"));
     spin("SpinEdit_d2")->setValue(117);
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{optimise::kDeviationMessage});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{optimise::kDeviationMessage});
     QCOMPARE(spin("SpinEdit_d2")->value(), 40);
 
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
     spin("SpinEdit_d1")->setValue(30);
     QCOMPARE(s.model.deviation[1], 0.20);  // waits for the next search
     spin("SpinEdit_d1")->setValue(200);
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{optimise::kDeviationMessage});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{optimise::kDeviationMessage});
     QCOMPARE(spin("SpinEdit_d1")->value(), 20);  // the value read at creation
 
     // Expected and initial prices go into the model at once.
@@ -208,7 +193,7 @@ class OptimiserWindowTest : public QObject {
     open();
     combo("ComboBox_jc1")->setCurrentText("0.5");
     m_form->button("电脑优化")->click();
-    QVERIFY(m_dialogs->texts().empty());
+    QVERIFY(m_demo->dialogs.texts().empty());
     const auto& s = m_form->state();
     QCOMPARE(s.model.cost[1], 0.005);  // the combo was read by the search
     const auto y = optimise::optimal_per_mille(s);
@@ -235,7 +220,7 @@ class OptimiserWindowTest : public QObject {
       QCOMPARE(spin(QStringLiteral("SpinEdit%1").arg(g + 5))->value(), expected[g]);
     for (int g = 0; g < 4; ++g) spin(QStringLiteral("SpinEdit%1").arg(g + 9))->setValue(0);
     child<QPushButton>(m_form, "Button3")->click();
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{optimise::kNothingToNormalise});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{optimise::kNothingToNormalise});
     QCOMPARE(m_form->state().proportions[2][1], 0.334);
 
     m_form->show();
@@ -256,8 +241,8 @@ class OptimiserWindowTest : public QObject {
     spin("SpinEdit_e1")->setValue(125);
     combo("ComboBox_bzj2")->setCurrentText("10");
     combo("ComboBox_b12")->setCurrentText("0");  // b13 becomes 0
-    const fs::path saved = m_dir->path() / "mine";
-    m_dialogs->answer_input(saved.string());
+    const fs::path saved = m_demo->dir.path() / "mine";
+    m_demo->dialogs.answer_input(saved.string());
     m_form->button("参数存盘")->click();
     const auto lines = lines_of(saved.string() + ".prd");  // the default extension
     QCOMPARE(lines.size(), size_t(23));
@@ -265,14 +250,14 @@ class OptimiserWindowTest : public QObject {
     QCOMPARE(lines[18], std::string("10"));
     QCOMPARE(lines[20], std::string("0"));
 
-    m_dialogs->answer_cancel();
+    m_demo->dialogs.answer_cancel();
     m_form->button("取出参数")->click();
     spin("SpinEdit_e1")->setValue(110);
     combo("ComboBox_bzj2")->setCurrentText("100");
-    m_dialogs->clear();
-    m_dialogs->answer_input(saved.string() + ".prd");
+    m_demo->dialogs.clear();
+    m_demo->dialogs.answer_input(saved.string() + ".prd");
     m_form->button("取出参数")->click();
-    QCOMPARE(m_dialogs->shown().size(), size_t(1));  // the dialog only
+    QCOMPARE(m_demo->dialogs.shown().size(), size_t(1));  // the dialog only
     QCOMPARE(spin("SpinEdit_e1")->value(), 125);
     QCOMPARE(combo("ComboBox_bzj2")->currentText(), QStringLiteral("10"));
     QCOMPARE(combo("ComboBox_b12")->currentText(), QStringLiteral("0"));
@@ -281,15 +266,15 @@ class OptimiserWindowTest : public QObject {
     auto short_lines = lines;
     short_lines.resize(15);
     short_lines[5] = "140";
-    write_lines(m_dir->path() / "short.prd", short_lines);
+    write_lines(m_demo->dir.path() / "short.prd", short_lines);
     spin("SpinEdit_e1")->setValue(111);
-    m_dialogs->clear();
-    m_dialogs->answer_input((m_dir->path() / "short.prd").string());
-    m_dialogs->expect_errors();
+    m_demo->dialogs.clear();
+    m_demo->dialogs.answer_input((m_demo->dir.path() / "short.prd").string());
+    m_demo->dialogs.expect_errors();
     m_form->button("取出参数")->click();
-    QCOMPARE(m_dialogs->shown().size(), size_t(2));
-    QCOMPARE(m_dialogs->shown()[1].kind, Kind::Error);
-    QVERIFY(m_dialogs->shown()[1].text.find("short.prd") != std::string::npos);
+    QCOMPARE(m_demo->dialogs.shown().size(), size_t(2));
+    QCOMPARE(m_demo->dialogs.shown()[1].kind, Kind::Error);
+    QVERIFY(m_demo->dialogs.shown()[1].text.find("short.prd") != std::string::npos);
     QCOMPARE(spin("SpinEdit_e1")->value(), 111);
   }
 
@@ -299,20 +284,20 @@ class OptimiserWindowTest : public QObject {
     auto lines = optimise::prd_lines(optimise::Parameters{});
     lines[4] = "101";  // e0
     lines[10] = "30";  // d2
-    write_lines(m_dir->path() / optimise::kDefaultPrd, lines);
+    write_lines(m_demo->dir.path() / optimise::kDefaultPrd, lines);
     open();
-    QVERIFY(m_dialogs->texts().empty());
+    QVERIFY(m_demo->dialogs.texts().empty());
     QCOMPARE(spin("SpinEdit_e0")->value(), 101);
     QCOMPARE(spin("SpinEdit_d2")->value(), 30);
     delete m_form.data();
 
     optimise::program_state() = optimise::State{};
     lines[10] = "abc";
-    write_lines(m_dir->path() / optimise::kDefaultPrd, lines);
-    m_dialogs->expect_errors();
+    write_lines(m_demo->dir.path() / optimise::kDefaultPrd, lines);
+    m_demo->dialogs.expect_errors();
     open();
-    QCOMPARE(m_dialogs->shown().size(), size_t(1));
-    QCOMPARE(m_dialogs->shown()[0].kind, Kind::Error);
+    QCOMPARE(m_demo->dialogs.shown().size(), size_t(1));
+    QCOMPARE(m_demo->dialogs.shown()[0].kind, Kind::Error);
     QCOMPARE(spin("SpinEdit_e0")->value(), 100);
     QCOMPARE(spin("SpinEdit_d2")->value(), 57);
   }
@@ -345,12 +330,12 @@ class OptimiserWindowTest : public QObject {
       return out;
     };
     const auto before = groups();
-    m_dialogs->answer_no();
+    m_demo->dialogs.answer_no();
     devide->button("分组:由右确定左")->click();
     QCOMPARE(groups(), before);
-    m_dialogs->answer_yes();
+    m_demo->dialogs.answer_yes();
     devide->button("分组:由右确定左")->click();
-    QCOMPARE(m_dialogs->shown().back().text, std::string(optimise::kApplyQuestion));
+    QCOMPARE(m_demo->dialogs.shown().back().text, std::string(optimise::kApplyQuestion));
     QCOMPARE(groups(), std::vector<int64_t>(before.size(), 1));
 
     devide->button("确定退出")->click();
@@ -381,7 +366,7 @@ class OptimiserWindowTest : public QObject {
 
   // The main window's button opens the optimiser (once) with a hidden game window.
   void main_window_button() {
-    app::TForm7 main(*m_ws);
+    app::TForm7 main(*m_demo->ws);
     QPushButton* b = main.button("组合优化模拟");
     QVERIFY(b);
     QCOMPARE(b->toolTip(), QStringLiteral("根据概率预测优化投资组合，可以做风险投资模拟游戏"));
@@ -404,18 +389,15 @@ class OptimiserWindowTest : public QObject {
 
  private:
   void open() {
-    m_form = new TForm_yh1(*m_ws);
+    m_form = new TForm_yh1(*m_demo->ws);
     m_form->setAttribute(Qt::WA_DeleteOnClose, false);
   }
   QSpinBox* spin(const QString& name) { return child<QSpinBox>(m_form, name); }
   QComboBox* combo(const QString& name) { return child<QComboBox>(m_form, name); }
 
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{{Date::from_ymd(2024, 3, 15), 10, 0, 0, 0}};
-  RecordingHelp m_help;
-  std::unique_ptr<app::Workspace> m_ws;
+  test::RecordingHelp m_help;
+  std::unique_ptr<test::DemoAccount> m_demo;
   QPointer<TForm_yh1> m_form;
 };
 

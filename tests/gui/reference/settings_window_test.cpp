@@ -14,19 +14,13 @@
 #include "core/reference/reference_ops.h"
 #include "gui/widgets/db_grid.h"
 #include "support/checked_dialogs.h"
-#include "support/demo_login.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
 using store::Value;
 
 namespace {
-
-struct RecordingHelp : platform::Help {
-  std::vector<std::string> keywords;
-  void open_keyword(const std::string& k) override { keywords.push_back(k); }
-  void open_contents() override {}
-};
 
 QPushButton* button(QWidget* page, const QString& caption) {
   for (QPushButton* b : page->findChildren<QPushButton*>())
@@ -49,20 +43,14 @@ class SettingsWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    m_session = std::make_unique<store::Session>();
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
+    m_demo = std::make_unique<test::DemoAccount>(m_clock, m_help);
     m_calls.clear();
     m_form = std::make_unique<store::reference::TForm_set>(
-        *m_ws, [this] { m_calls << "valuation"; }, [this] { m_calls << "refresh"; });
+        *m_demo->ws, [this] { m_calls << "valuation"; }, [this] { m_calls << "refresh"; });
   }
   void cleanup() {
     m_form.reset();
-    m_ws.reset();
-    m_dialogs.reset();
-    m_session.reset();
-    m_dir.reset();
+    m_demo.reset();
   }
 
   void pages_and_columns() {
@@ -120,29 +108,29 @@ class SettingsWindowTest : public QObject {
     button(page, "更改结算货币为光标所指")->click();
     QVERIFY(
         m_form->settlement_label()->text().startsWith(QStringLiteral("当前结算货币为:") + code));
-    QCOMPARE(QString::fromStdString(m_ws->lookups().settlement_code()), code);
+    QCOMPARE(QString::fromStdString(m_demo->ws->lookups().settlement_code()), code);
 
     // Type a zero rate into the current row, then press the button: the
     // edit is posted first, and the change refused.
     const QModelIndex rate = bi->model()->index(0, 2);
     QVERIFY(bi->model()->setData(rate, "0"));
     bi->setCurrentIndex(rate);
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
     button(page, "更改结算货币为光标所指")->click();
-    QCOMPARE(m_dialogs->texts(),
+    QCOMPARE(m_demo->dialogs.texts(),
              std::vector<std::string>{store::reference::ReferenceOps::kZeroRateMessage});
-    QCOMPARE(QString::fromStdString(m_ws->lookups().settlement_code()), code);
+    QCOMPARE(QString::fromStdString(m_demo->ws->lookups().settlement_code()), code);
   }
 
   void append_accounts_button() {
     using F = store::reference::TForm_set;
-    store::Cursor& zh = m_ws->lookups().account_currencies();
+    store::Cursor& zh = m_demo->ws->lookups().account_currencies();
     QVERIFY(zh.locate("Qsdm", {Value::text("zxzq")}));
     zh.remove();
     const int before = m_form->account_currency_grid()->model()->rowCount();
     button(m_form->pages()->widget(F::Currencies), "从持仓文件追加帐户")->click();
     QCOMPARE(m_form->account_currency_grid()->model()->rowCount(), before + 1);
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{"请填上货币代码(大小写不分)！"});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{"请填上货币代码(大小写不分)！"});
     QVERIFY(!QApplication::overrideCursor());  // the hourglass is gone again
   }
 
@@ -154,7 +142,7 @@ class SettingsWindowTest : public QObject {
     m_form->show();
     m_form->show_page(F::Brokers);
     ui::DbGrid* g = m_form->grid(F::Brokers);
-    store::Cursor& qs = m_ws->lookups().brokers();
+    store::Cursor& qs = m_demo->ws->lookups().brokers();
     g->setFocus();
     g->setCurrentIndex(g->model()->index(0, 1));
     const QString old = g->model()->index(0, 1).data().toString();
@@ -186,34 +174,31 @@ class SettingsWindowTest : public QObject {
 
     const int now = g->model()->rowCount();
     g->setCurrentIndex(g->model()->index(0, 0));
-    m_dialogs->answer_no();
+    m_demo->dialogs.answer_no();
     QTest::keyClick(g, Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(g->model()->rowCount(), now);
-    m_dialogs->answer_yes();
+    m_demo->dialogs.answer_yes();
     QTest::keyClick(g, Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(g->model()->rowCount(), now - 1);
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>(2, ui::DbGrid::kDeleteQuestion));
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>(2, ui::DbGrid::kDeleteQuestion));
   }
 
   void close_runs_valuation_when_pending() {
     m_form->show();
-    QVERIFY(m_ws->ledger().valuation_pending());
+    QVERIFY(m_demo->ws->ledger().valuation_pending());
     m_form->close();
     QCOMPARE(m_calls, QStringList({"valuation", "refresh"}));
     m_calls.clear();
-    m_ws->ledger().set_valuation_pending(false);
+    m_demo->ws->ledger().set_valuation_pending(false);
     m_form->show();
     m_form->close();
     QVERIFY(m_calls.isEmpty());
   }
 
  private:
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2024, 3, 15)}};
-  RecordingHelp m_help;
-  std::unique_ptr<app::Workspace> m_ws;
+  test::RecordingHelp m_help;
+  std::unique_ptr<test::DemoAccount> m_demo;
   std::unique_ptr<store::reference::TForm_set> m_form;
   QStringList m_calls;
 };
