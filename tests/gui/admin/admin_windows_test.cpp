@@ -19,17 +19,12 @@
 #include "gui/app/main_window.h"
 #include "gui/ledger/dividend_window.h"
 #include "support/checked_dialogs.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
 
 namespace {
-
-struct NoHelp : platform::Help {
-  void open_keyword(const std::string& keyword) override { keywords.push_back(keyword); }
-  void open_contents() override {}
-  std::vector<std::string> keywords;
-};
 
 template <class W>
 W* open_window() {
@@ -46,33 +41,25 @@ class AdminWindowsTest : public QObject {
   Q_OBJECT
  private slots:
   void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    store::init_installation(m_dir->path(), true, Date::from_ymd(2026, 12, 6));
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_session = std::make_unique<store::Session>();
-    m_login = std::make_unique<app::TForm1>(*m_session, *m_dialogs, m_clock, m_help, m_dir->path());
-    m_login->show();
+    m_demo = std::make_unique<test::DemoInstallation>(Date::from_ymd(2026, 12, 6), m_clock, m_help);
   }
   void cleanup() {
     // The closed windows free themselves, and the program's end they asked
     // for closes the login window.
     QApplication::processEvents();
-    m_login.reset();
-    m_session.reset();
-    m_dialogs.reset();
-    m_dir.reset();
+    m_demo.reset();
   }
 
   // 示范帐户 may change its password and book dividends, but neither manage
   // accounts nor copy files; the login took a snapshot of it.
   void demo_account_menus() {
     log_in(store::kDemoAccountName);
-    app::TForm7* main = m_login->main_window();
-    QVERIFY(
-        QDir(QString::fromStdString((m_dir->path() / "backup" / "demo" / "2026-12-06").string()))
-            .exists());
+    app::TForm7* main = m_demo->login->main_window();
+    QVERIFY(QDir(QString::fromStdString(
+                     (m_demo->dir.path() / "backup" / "demo" / "2026-12-06").string()))
+                .exists());
     main->action("添加删除管理帐户")->trigger();
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{app::kOnlyMyAccount});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{app::kOnlyMyAccount});
     QVERIFY(!open_window<admin::TForm_acc>());
 
     main->action("分红配股处理")->trigger();
@@ -87,22 +74,22 @@ class AdminWindowsTest : public QObject {
     QVERIFY(pass);
     pass->old_box()->setText("x");
     pass->BitBtn16Click();
-    QCOMPARE(m_dialogs->texts().back(), std::string(app::kOldPasswordWrong));
+    QCOMPARE(m_demo->dialogs.texts().back(), std::string(app::kOldPasswordWrong));
     QVERIFY(pass->old_box()->text().isEmpty());
     pass->new_box()->setText("k1");
     pass->repeat_box()->setText("k1");
     pass->BitBtn16Click();
-    QCOMPARE(m_dialogs->texts().back(), std::string(app::kPasswordChanged));
+    QCOMPARE(m_demo->dialogs.texts().back(), std::string(app::kPasswordChanged));
     QApplication::processEvents();
     QVERIFY(!main->isVisible());  // back at the login window
 
-    m_login->password_box()->setText("k1");
-    m_login->BitBtn1Click();
-    m_login->main_window()->action("拷贝文件")->trigger();
+    m_demo->login->password_box()->setText("k1");
+    m_demo->login->BitBtn1Click();
+    m_demo->login->main_window()->action("拷贝文件")->trigger();
     auto* copy = open_window<admin::TForm_copy>();
     QVERIFY(copy);
     QVERIFY(!copy->copy_button()->isEnabled());
-    QVERIFY(!m_login->main_window()->isVisible());
+    QVERIFY(!m_demo->login->main_window()->isVisible());
     for (QPushButton* b : copy->findChildren<QPushButton*>())
       if (b->text() == "帮助") b->click();
     QCOMPARE(m_help.keywords, std::vector<std::string>{"copy"});
@@ -115,7 +102,7 @@ class AdminWindowsTest : public QObject {
   // closing ends the program; 我的帐户 cannot fetch from itself.
   void my_account_adds_and_ends() {
     log_in(store::kMyAccountName);
-    app::TForm7* main = m_login->main_window();
+    app::TForm7* main = m_demo->login->main_window();
     main->action("分红配股处理")->trigger();
     auto* sp = open_window<ledger::TForm_sp>();
     QVERIFY(sp && !sp->fetch_button()->isEnabled());
@@ -127,28 +114,25 @@ class AdminWindowsTest : public QObject {
     QCOMPARE(acc->name_box()->text(), QStringLiteral("张三"));
     acc->BitBtn5Click();
     QVERIFY(!main->isVisible());
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{app::kAccountAdded});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{app::kAccountAdded});
     QVERIFY(acc->account_list()->findText("张三") >= 0);
     QSignalSpy ends(acc, &admin::TForm_acc::program_end_requested);
     acc->close();
-    QCOMPARE(m_dialogs->texts().back(), std::string(app::kProgramEnds));
+    QCOMPARE(m_demo->dialogs.texts().back(), std::string(app::kProgramEnds));
     QCOMPARE(ends.count(), 1);
   }
 
  private:
   void log_in(const char* name) {
-    m_login->user_box()->setEditText(name);
-    m_login->BitBtn1Click();
-    QVERIFY(m_login->main_window());
-    QVERIFY(m_login->main_window()->isVisible());
+    m_demo->login->user_box()->setEditText(name);
+    m_demo->login->BitBtn1Click();
+    QVERIFY(m_demo->login->main_window());
+    QVERIFY(m_demo->login->main_window()->isVisible());
   }
 
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<app::TForm1> m_login;
   platform::FixedClock m_clock{platform::DateTime{Date::from_ymd(2026, 12, 6), 9, 30}};
-  NoHelp m_help;
+  test::RecordingHelp m_help;
+  std::unique_ptr<test::DemoInstallation> m_demo;
 };
 
 QTEST_MAIN(AdminWindowsTest)

@@ -16,19 +16,13 @@
 #include "gui/reference/settings_window.h"
 #include "gui/widgets/query_model.h"
 #include "support/checked_dialogs.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
 namespace fs = std::filesystem;
 
 namespace {
-
-class RecordingHelp : public platform::Help {
- public:
-  void open_keyword(const std::string& keyword) override { keywords.push_back(keyword); }
-  void open_contents() override { keywords.push_back("(contents)"); }
-  std::vector<std::string> keywords;
-};
 
 std::vector<std::string> picked(const fs::path& dir) {
   store::Session s;
@@ -218,7 +212,7 @@ class LoginWindowTest : public QObject {
   std::unique_ptr<test::CheckedDialogs> m_dialogs;
   std::unique_ptr<store::Session> m_session;
   platform::FixedClock m_clock{{vmx::Date::from_ymd(2026, 12, 6), 10, 0, 0, 0}};
-  RecordingHelp m_help;
+  test::RecordingHelp m_help;
 };
 
 QTEST_MAIN(LoginWindowTest)

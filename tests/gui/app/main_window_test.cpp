@@ -22,19 +22,13 @@
 #include "gui/reference/settings_window.h"
 #include "gui/widgets/query_model.h"
 #include "support/checked_dialogs.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
 namespace fs = std::filesystem;
 
 namespace {
-
-class RecordingHelp : public platform::Help {
- public:
-  void open_keyword(const std::string& keyword) override { keywords.push_back(keyword); }
-  void open_contents() override { keywords.push_back("(contents)"); }
-  std::vector<std::string> keywords;
-};
 
 struct Row {
   std::string wth, qsdm, zjzh, code, name;
@@ -69,25 +63,16 @@ class MainWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    store::init_installation(m_dir->path(), true, vmx::Date::from_ymd(2026, 12, 6));
-    m_rows = ledger_rows(m_dir->path() / "demo");
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_session = std::make_unique<store::Session>();
-    m_login = std::make_unique<app::TForm1>(*m_session, *m_dialogs, m_clock, m_help, m_dir->path());
-    m_login->show();
-    m_login->BitBtn1Click();  // 示范帐户 without a password
-    QVERIFY(m_login->main_window());
+    m_demo =
+        std::make_unique<test::DemoInstallation>(vmx::Date::from_ymd(2026, 12, 6), m_clock, m_help);
+    m_rows = ledger_rows(m_demo->dir.path() / "demo");
+    m_demo->login->BitBtn1Click();  // 示范帐户 without a password
+    QVERIFY(m_demo->login->main_window());
   }
-  void cleanup() {
-    m_login.reset();
-    m_session.reset();
-    m_dialogs.reset();
-    m_dir.reset();
-  }
+  void cleanup() { m_demo.reset(); }
 
   void listing_choices() {
-    app::TForm7* w = m_login->main_window();
+    app::TForm7* w = m_demo->login->main_window();
     QCOMPARE(w->windowTitle(), QStringLiteral("资产管理主窗口，管理帐户名：示范帐户"));
     ui::QueryModel* up = w->upper_model();
     ui::QueryModel* low = w->lower_model();
@@ -160,13 +145,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(title(up, 1), QStringLiteral("名称"));
     QCOMPARE(up->rowCount(), int(by_code.size()));
     QCOMPARE(low->rowCount(), pending);
-    QVERIFY(m_dialogs->texts().empty());
+    QVERIFY(m_demo->dialogs.texts().empty());
   }
 
   void buttons_and_menus() {
-    app::TForm7* w = m_login->main_window();
+    app::TForm7* w = m_demo->login->main_window();
     QTest::mouseClick(w->tool_button(QStringLiteral("按钮说明")), Qt::LeftButton);
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{app::kButtonNotes});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{app::kButtonNotes});
     QCOMPARE(std::string(app::kButtonNotes),
              "本软件研制者不喜欢过多重复的按钮和菜单选项; "
              "右边两排大按钮所示操作不在菜单中重复列入；本行快捷键重复的也只是菜单中常用选项。");
@@ -187,20 +172,20 @@ class MainWindowTest : public QObject {
     QVERIFY(w->tool_button(QStringLiteral("拷贝文件，和Ctrl+C相同")));
     QVERIFY(w->tool_button(QStringLiteral("管理帐户中各资金帐户之间转帐, 及投资人资金出入帐")));
 
-    QVERIFY(!m_login->settings_window()->isVisible());
+    QVERIFY(!m_demo->login->settings_window()->isVisible());
     QTest::mouseClick(w->tool_button(QStringLiteral("设置证券类型和代码等，和F5相同")),
                       Qt::LeftButton);
-    QVERIFY(m_login->settings_window()->isVisible());
+    QVERIFY(m_demo->login->settings_window()->isVisible());
   }
 
   // Closing the settings window values the ledger while a valuation is
   // pending, then refreshes both lists.
   void settings_close_values_and_refreshes() {
-    app::TForm7* w = m_login->main_window();
-    QVERIFY(m_login->workspace()->ledger().valuation_pending());
+    app::TForm7* w = m_demo->login->main_window();
+    QVERIFY(m_demo->login->workspace()->ledger().valuation_pending());
     w->show_settings();
-    m_login->settings_window()->close();
-    QVERIFY(!m_login->workspace()->ledger().valuation_pending());
+    m_demo->login->settings_window()->close();
+    QVERIFY(!m_demo->login->workspace()->ledger().valuation_pending());
     QVERIFY(w->views().upper().active());
     QVERIFY(w->upper_model()->rowCount() > 0);
   }
@@ -208,18 +193,18 @@ class MainWindowTest : public QObject {
   // F8: the security list's price reaches the code list, the holdings and
   // both lists.
   void price_update_chain() {
-    app::TForm7* w = m_login->main_window();
+    app::TForm7* w = m_demo->login->main_window();
     {
       // The price import writes the security list through the program's own
       // engine, so every open cursor on it sees the new price at once.
-      store::Cursor list(*m_session, "curr", "allstocks.DBF");
+      store::Cursor list(m_demo->session, "curr", "allstocks.DBF");
       list.open();
       QVERIFY(list.locate("CODE", {store::Value::text("600000")}));
       list.set_double("PRICE", 9.87);
       list.post();
     }
     w->action(QStringLiteral("根据下载价格文件更新"))->trigger();
-    QVERIFY(m_dialogs->texts().empty());
+    QVERIFY(m_demo->dialogs.texts().empty());
     ui::QueryModel* up = w->upper_model();
     int row = 0;
     while (row < up->rowCount() && cell(up, row, 0) != QStringLiteral("600000")) ++row;
@@ -230,9 +215,9 @@ class MainWindowTest : public QObject {
   // 软件链接 and the report editor through the shell, with the messages of
   // their results; the order-program settings and path.txt on closing them.
   void outside_programs() {
-    app::TForm7* w = m_login->main_window();
+    app::TForm7* w = m_demo->login->main_window();
     platform::ScriptedShell shell;
-    m_login->workspace()->set_shell(shell);
+    m_demo->login->workspace()->set_shell(shell);
     const struct {
       int result;
       std::vector<std::string> texts;
@@ -244,54 +229,52 @@ class MainWindowTest : public QObject {
     };
     for (const auto& c : cases) {
       shell.set_result(c.result);
-      m_dialogs->clear();
+      m_demo->dialogs.clear();
       QTest::mouseClick(w->button(QStringLiteral("软件链接")), Qt::LeftButton);
-      QCOMPARE(m_dialogs->texts(), c.texts);
+      QCOMPARE(m_demo->dialogs.texts(), c.texts);
       QCOMPARE(w->order_settings()->isVisible(), c.settings_shown);
       w->order_settings()->hide();
     }
     QCOMPARE(shell.calls().back().file, std::string("/opt/qlwt/qlwt"));
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
     shell.set_result(platform::Shell::kNoAssociation);
     w->action(QStringLiteral("用写字板编辑业绩报告"))->trigger();
-    QCOMPARE(m_dialogs->texts(), (std::vector<std::string>{fund::report::kWordProcessorNotice,
-                                                           fund::report::kWordProcessorFailed}));
-    QCOMPARE(shell.calls().back().file, (m_dir->path() / "demo" / "report.txt").string());
+    QCOMPARE(m_demo->dialogs.texts(),
+             (std::vector<std::string>{fund::report::kWordProcessorNotice,
+                                       fund::report::kWordProcessorFailed}));
+    QCOMPARE(shell.calls().back().file, (m_demo->dir.path() / "demo" / "report.txt").string());
 
     // F6: a program picked, the window closed: path.txt beside the program.
     w->action(QStringLiteral("设置链接程序名和路径"))->trigger();
     app::Tform_wtset* settings = w->order_settings();
     QVERIFY(settings->isVisible());
-    fs::create_directory(m_dir->path() / "wt");
-    std::ofstream(m_dir->path() / "wt" / "order") << "#!/bin/sh\n";
-    m_dialogs->clear();
-    m_dialogs->answer_input((m_dir->path() / "wt" / "order").string());
+    fs::create_directory(m_demo->dir.path() / "wt");
+    std::ofstream(m_demo->dir.path() / "wt" / "order") << "#!/bin/sh\n";
+    m_demo->dialogs.clear();
+    m_demo->dialogs.answer_input((m_demo->dir.path() / "wt" / "order").string());
     settings->Button1Click();
     QCOMPARE(settings->program_box()->text(), QStringLiteral("order"));
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
     settings->close();
-    QVERIFY(m_dialogs->texts().empty());
-    QVERIFY(fs::exists(m_dir->path() / "wt" / "path.txt"));
+    QVERIFY(m_demo->dialogs.texts().empty());
+    QVERIFY(fs::exists(m_demo->dir.path() / "wt" / "path.txt"));
     QVERIFY(!settings->isVisible());
   }
 
   void logout_keeps_the_program_running() {
-    app::TForm7* w = m_login->main_window();
+    app::TForm7* w = m_demo->login->main_window();
     QTest::mouseClick(w->button(QStringLiteral("退出系统")), Qt::LeftButton);
     QVERIFY(!w->isVisible());
-    QVERIFY(m_login->isVisible());
+    QVERIFY(m_demo->login->isVisible());
     QCOMPARE(w->upper_model()->rowCount(), 0);
     QCOMPARE(w->lower_model()->rowCount(), 0);
   }
 
  private:
-  std::unique_ptr<test::TempDir> m_dir;
   std::vector<Row> m_rows;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<app::TForm1> m_login;
   platform::FixedClock m_clock{{vmx::Date::from_ymd(2026, 12, 6), 10, 0, 0, 0}};
-  RecordingHelp m_help;
+  test::RecordingHelp m_help;
+  std::unique_ptr<test::DemoInstallation> m_demo;
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -19,45 +19,26 @@
 #include "gui/widgets/db_grid.h"
 #include "gui/widgets/query_model.h"
 #include "support/checked_dialogs.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
-
-namespace {
-
-class RecordingHelp : public platform::Help {
- public:
-  void open_keyword(const std::string& keyword) override { keywords.push_back(keyword); }
-  void open_contents() override {}
-  std::vector<std::string> keywords;
-};
-
-}  // namespace
 
 class HoldingsWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    store::init_installation(m_dir->path(), true, vmx::Date::from_ymd(2026, 12, 6));
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_dialogs->set_default_answer(true);  // zero prices become buy prices
-    m_session = std::make_unique<store::Session>();
-    m_login = std::make_unique<app::TForm1>(*m_session, *m_dialogs, m_clock, m_help, m_dir->path());
-    m_login->show();
-    m_login->BitBtn1Click();  // 示范帐户 without a password
-    QVERIFY(m_login->main_window());
-    QVERIFY(m_login->holdings_window());
+    m_demo =
+        std::make_unique<test::DemoInstallation>(vmx::Date::from_ymd(2026, 12, 6), m_clock, m_help);
+    m_demo->dialogs.set_default_answer(true);  // zero prices become buy prices
+    m_demo->login->BitBtn1Click();             // 示范帐户 without a password
+    QVERIFY(m_demo->login->main_window());
+    QVERIFY(m_demo->login->holdings_window());
   }
-  void cleanup() {
-    m_login.reset();
-    m_session.reset();
-    m_dialogs.reset();
-    m_dir.reset();
-  }
+  void cleanup() { m_demo.reset(); }
 
   void created_hidden_with_its_columns() {
-    ledger::TForm2* w = m_login->holdings_window();
+    ledger::TForm2* w = m_demo->login->holdings_window();
     QVERIFY(!w->isVisible());
     QCOMPARE(w->windowTitle(), QString::fromUtf8(ledger::kHoldingsWindowCaption));
     const QStringList captions = {"委托号",   "券商码",   "券商",   "资金帐号", "股东代码",
@@ -86,7 +67,7 @@ class HoldingsWindowTest : public QObject {
 
   // The main window's button reopens the ledger on the detail list's row.
   void edit_button_positions_the_ledger_on_the_selected_row() {
-    app::TForm7* main = m_login->main_window();
+    app::TForm7* main = m_demo->login->main_window();
     ui::QueryModel* up = main->upper_model();
     ui::QueryModel* low = main->lower_model();
     // A summary row with several detail rows; the last of them is picked.
@@ -102,7 +83,7 @@ class HoldingsWindowTest : public QObject {
     // A new price behind the lists' back: the valuation the window runs on
     // showing must reach the main window's lists at once.
     {
-      store::Cursor& c = m_login->workspace()->ledger().cursor();
+      store::Cursor& c = m_demo->login->workspace()->ledger().cursor();
       QVERIFY(c.locate("qsdm;zjzh;gddm;code;amt",
                        {detail.value("券商代码"), detail.value("资金帐号"),
                         detail.value("股东代码"), detail.value("代码"), detail.value("数量")}));
@@ -115,9 +96,9 @@ class HoldingsWindowTest : public QObject {
     QVERIFY(edit);
     QCOMPARE(edit->toolTip(), QStringLiteral("手工建立或修改股票和现金余额文件"));
     QTest::mouseClick(edit, Qt::LeftButton);
-    ledger::TForm2* w = m_login->holdings_window();
+    ledger::TForm2* w = m_demo->login->holdings_window();
     QVERIFY(w->isVisible());
-    store::Cursor& c = m_login->workspace()->ledger().cursor();
+    store::Cursor& c = m_demo->login->workspace()->ledger().cursor();
     QCOMPARE(c.get_string("CODE"), code);
     QCOMPARE(c.get_string("ZJZH"), zjzh);
     QCOMPARE(c.get_double("AMT"), amt);
@@ -138,9 +119,9 @@ class HoldingsWindowTest : public QObject {
   }
 
   void view_choice_switches_rows_caption_and_buttons() {
-    ledger::TForm2* w = m_login->holdings_window();
+    ledger::TForm2* w = m_demo->login->holdings_window();
     w->show();
-    ledger::Ledger& ledger = m_login->workspace()->ledger();
+    ledger::Ledger& ledger = m_demo->login->workspace()->ledger();
     const size_t open_rows = ledger.cursor().count();
     QTest::mouseClick(w->view_choice()->button(1), Qt::LeftButton);
     QCOMPARE(ledger.view(), ledger::Ledger::View::Closed);
@@ -161,17 +142,17 @@ class HoldingsWindowTest : public QObject {
     // A valuation run from elsewhere switches the ledger back: the window follows.
     QTest::mouseClick(w->view_choice()->button(1), Qt::LeftButton);
     ledger.set_valuation_pending(true);
-    m_login->settings_window()->show();
-    m_login->settings_window()->close();  // the pending valuation runs on close
+    m_demo->login->settings_window()->show();
+    m_demo->login->settings_window()->close();  // the pending valuation runs on close
     QCOMPARE(ledger.view(), ledger::Ledger::View::Holdings);
     QVERIFY(w->view_choice()->button(0)->isChecked());
     QVERIFY(w->button(QStringLiteral("更新计算"))->isEnabled());
   }
 
   void valuation_buttons_help_and_close() {
-    ledger::TForm2* w = m_login->holdings_window();
+    ledger::TForm2* w = m_demo->login->holdings_window();
     w->show();
-    ledger::Ledger& ledger = m_login->workspace()->ledger();
+    ledger::Ledger& ledger = m_demo->login->workspace()->ledger();
     QVERIFY(!ledger.valuation_pending());  // the show ran it
     QTest::mouseClick(w->button(QStringLiteral("更新计算")), Qt::LeftButton);
     QVERIFY(w->market_label()->text().startsWith(QStringLiteral("市值=")));
@@ -182,7 +163,7 @@ class HoldingsWindowTest : public QObject {
     QCOMPARE(m_help.keywords.back(), std::string("mystocks"));
 
     // 手工改价: the settings window, modal, on its second page.
-    store::reference::TForm_set* settings = m_login->settings_window();
+    store::reference::TForm_set* settings = m_demo->login->settings_window();
     int page = -1;
     bool modal = false;
     QTimer::singleShot(0, [&] {
@@ -203,7 +184,7 @@ class HoldingsWindowTest : public QObject {
   }
 
   void new_account_button_opens_its_window() {
-    ledger::TForm2* w = m_login->holdings_window();
+    ledger::TForm2* w = m_demo->login->holdings_window();
     w->show();
     QPushButton* b = w->button(QStringLiteral("新建资金帐户"));
     QCOMPARE(b->toolTip(), QStringLiteral("新建资金帐户操作"));
@@ -214,9 +195,9 @@ class HoldingsWindowTest : public QObject {
   }
 
   void copy_and_delete_through_the_buttons() {
-    ledger::TForm2* w = m_login->holdings_window();
+    ledger::TForm2* w = m_demo->login->holdings_window();
     w->show();
-    store::Cursor& c = m_login->workspace()->ledger().cursor();
+    store::Cursor& c = m_demo->login->workspace()->ledger().cursor();
     QVERIFY(c.locate("CODE", {store::Value::text("600000")}) ||
             c.locate("LX", {store::Value::text("a")}));
     const std::string code = c.get_string("CODE");
@@ -228,10 +209,10 @@ class HoldingsWindowTest : public QObject {
     QCOMPARE(c.get_double("PRICE1"), price);
     QCOMPARE(w->grid()->currentIndex().column(), 0);  // WTH
     QCOMPARE(w->grid()->currentIndex().row(), int(c.position()));
-    const size_t shown = m_dialogs->shown().size();
+    const size_t shown = m_demo->dialogs.shown().size();
     QTest::mouseClick(w->button(QStringLiteral("删除")), Qt::LeftButton);
     QCOMPARE(c.count(), rows);
-    QCOMPARE(m_dialogs->shown().size(), shown);  // no question
+    QCOMPARE(m_demo->dialogs.shown().size(), shown);  // no question
 
     // Ctrl+Delete from the keyboard asks first, also inside the open editor.
     w->activateWindow();
@@ -241,22 +222,19 @@ class HoldingsWindowTest : public QObject {
     for (QLineEdit* e : w->grid()->viewport()->findChildren<QLineEdit*>())
       if (e->isVisible()) editor = e;
     QVERIFY(editor);  // the editor stands open in the current cell
-    m_dialogs->answer_no();
+    m_demo->dialogs.answer_no();
     QTest::keyClick(editor, Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(c.count(), rows);
-    QCOMPARE(m_dialogs->texts().back(), std::string(ui::DbGrid::kDeleteQuestion));
-    m_dialogs->answer_yes();
+    QCOMPARE(m_demo->dialogs.texts().back(), std::string(ui::DbGrid::kDeleteQuestion));
+    m_demo->dialogs.answer_yes();
     QTest::keyClick(editor, Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(c.count(), rows - 1);
   }
 
  private:
-  std::unique_ptr<test::TempDir> m_dir;
   platform::FixedClock m_clock{platform::DateTime{vmx::Date::from_ymd(2026, 12, 6), 10, 0}};
-  RecordingHelp m_help;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<app::TForm1> m_login;
+  test::RecordingHelp m_help;
+  std::unique_ptr<test::DemoInstallation> m_demo;
 };
 
 QTEST_MAIN(HoldingsWindowTest)

@@ -18,18 +18,13 @@
 #include "gui/widgets/db_grid.h"
 #include "gui/widgets/query_model.h"
 #include "support/checked_dialogs.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
 using Kind = platform::ScriptedDialogs::Kind;
 
 namespace {
-
-struct NoHelp : platform::Help {
-  void open_keyword(const std::string& keyword) override { keywords.push_back(keyword); }
-  void open_contents() override {}
-  std::vector<std::string> keywords;
-};
 
 struct LedgerRow {
   std::string wth, code, cj_dh;
@@ -45,24 +40,14 @@ class TradingWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    store::init_installation(m_dir->path(), true, Date::from_ymd(2026, 12, 6));
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_session = std::make_unique<store::Session>();
-    m_login = std::make_unique<app::TForm1>(*m_session, *m_dialogs, m_clock, m_help, m_dir->path());
-    m_login->show();
-    m_login->BitBtn1Click();
-    QVERIFY(m_login->main_window());
-    m_form = m_login->main_window()->findChild<ledger::TForm_chuli*>();
+    m_demo = std::make_unique<test::DemoInstallation>(Date::from_ymd(2026, 12, 6), m_clock, m_help);
+    m_demo->login->BitBtn1Click();
+    QVERIFY(m_demo->login->main_window());
+    m_form = m_demo->login->main_window()->findChild<ledger::TForm_chuli*>();
     QVERIFY(m_form);
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
   }
-  void cleanup() {
-    m_login.reset();
-    m_session.reset();
-    m_dialogs.reset();
-    m_dir.reset();
-  }
+  void cleanup() { m_demo.reset(); }
 
   void controls_and_modes() {
     QVERIFY(!m_form->isVisible());
@@ -130,7 +115,7 @@ class TradingWindowTest : public QObject {
 
     // Type "a" may not be sold short: back to 做多 after the message.
     m_form->RadioGroup1Click(1);
-    QCOMPARE(m_dialogs->texts().back(),
+    QCOMPARE(m_demo->dialogs.texts().back(),
              std::string("该类型不许卖空；你需要改变类型或进入类型设置窗口把该类型的可卖空字段由"
                          "False改为True"));
     QCOMPARE(m_form->direction()->checkedId(), 0);
@@ -144,7 +129,7 @@ class TradingWindowTest : public QObject {
             !m_form->button("买入或做多开仓")->isEnabled());
 
     // The security list copies its current row in and closes.
-    market::TForm_stock* list = m_login->security_window();
+    market::TForm_stock* list = m_demo->login->security_window();
     QTest::mouseClick(m_form->button("查询"), Qt::LeftButton);
     QVERIFY(list->isVisible());
     QCOMPARE(list->pos(), QPoint(200, 30));
@@ -165,7 +150,7 @@ class TradingWindowTest : public QObject {
     m_form->quantity_box()->setText("1000");
     QTest::mouseClick(m_form->button("买入或做多开仓"), Qt::LeftButton);
     QVERIFY(!m_form->isVisible());
-    QCOMPARE(m_dialogs->shown().back(),
+    QCOMPARE(m_demo->dialogs.shown().back(),
              (platform::ScriptedDialogs::Shown{Kind::Acknowledge, ledger::kBuyDone, 300, 200}));
     QCOMPARE(m_form->order_counter(), 2);
     const std::string number = "26120610001";  // yymmddhhnn + the first counter
@@ -176,8 +161,8 @@ class TradingWindowTest : public QObject {
     QCOMPARE(rows[1].amt, -10500.0);
     QCOMPARE(rows[1].cj_dh, std::string("冻结资金"));
     // The main window shows the new order in its detail list.
-    ui::QueryModel* low = m_login->main_window()->lower_model();
-    store::Query& detail = m_login->main_window()->views().lower();
+    ui::QueryModel* low = m_demo->login->main_window()->lower_model();
+    store::Query& detail = m_demo->login->main_window()->views().lower();
     QCOMPARE(detail.get_string("委托号"), number);
     QVERIFY(low->rowCount() > 0);
 
@@ -193,7 +178,7 @@ class TradingWindowTest : public QObject {
             !m_form->button("卖出或做多平仓")->isEnabled());
     m_form->show();
     QTest::mouseClick(m_form->button("取消委托"), Qt::LeftButton);
-    QCOMPARE(m_dialogs->shown().back(),
+    QCOMPARE(m_demo->dialogs.shown().back(),
              (platform::ScriptedDialogs::Shown{Kind::Acknowledge, ledger::kCancelDone, 300, 200}));
     QVERIFY(rows_of(number).empty());
     QVERIFY(!m_form->isVisible());
@@ -202,7 +187,7 @@ class TradingWindowTest : public QObject {
   // The main window hands a pending sell over; settling it closes positions
   // and moves the cash. With no pending order left the hand-over says so.
   void hand_over_and_settle() {
-    app::TForm7* main = m_login->main_window();
+    app::TForm7* main = m_demo->login->main_window();
     main->RadioGroup1Click(2);  // 下面显示委托未确认记录: gxzq's sell comes first
     QTest::mouseClick(main->button("委托记录处理"), Qt::LeftButton);
     QVERIFY(m_form->isVisible());
@@ -214,7 +199,7 @@ class TradingWindowTest : public QObject {
     const double before = cash("gxzq");
 
     QTest::mouseClick(m_form->button("确认结算"), Qt::LeftButton);
-    QCOMPARE(m_dialogs->shown().back(),
+    QCOMPARE(m_demo->dialogs.shown().back(),
              (platform::ScriptedDialogs::Shown{Kind::Acknowledge, ledger::kSettleDone, 300, 200}));
     QVERIFY(!m_form->isVisible());
     const double moved = ledger::settlement_cash(-500, 38.6f, 1, 0.003f, 0.004f);
@@ -230,7 +215,7 @@ class TradingWindowTest : public QObject {
     QTest::mouseClick(m_form->button("取消委托"), Qt::LeftButton);
     QVERIFY(rows_of("26120609351").empty());
     QTest::mouseClick(main->button("委托记录处理"), Qt::LeftButton);
-    QCOMPARE(m_dialogs->texts().back(),
+    QCOMPARE(m_demo->dialogs.texts().back(),
              std::string("明细表是空的，没有成交待确认记录；下面将按股票代码显示。"));
     QCOMPARE(main->listing_group()->checkedId(), 0);
     QVERIFY(!m_form->isVisible());
@@ -253,7 +238,7 @@ class TradingWindowTest : public QObject {
     return r;
   }
   std::vector<LedgerRow> all_rows() {
-    store::Cursor c(*m_session, (m_dir->path() / "demo").string(), "tr2.DBF");
+    store::Cursor c(m_demo->session, (m_demo->dir.path() / "demo").string(), "tr2.DBF");
     c.open();
     std::vector<LedgerRow> rows;
     for (c.first(); !c.eof(); c.next())
@@ -268,7 +253,7 @@ class TradingWindowTest : public QObject {
     return out;
   }
   double cash(const std::string& qsdm) {
-    store::Cursor c(*m_session, (m_dir->path() / "demo").string(), "tr2.DBF");
+    store::Cursor c(m_demo->session, (m_demo->dir.path() / "demo").string(), "tr2.DBF");
     c.open();
     for (c.first(); !c.eof(); c.next())
       if (c.get_string("QSDM") == qsdm && c.get_string("CODE") == "xj" &&
@@ -277,13 +262,10 @@ class TradingWindowTest : public QObject {
     return NAN;
   }
 
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
-  std::unique_ptr<store::Session> m_session;
-  std::unique_ptr<app::TForm1> m_login;
   ledger::TForm_chuli* m_form = nullptr;
   platform::FixedClock m_clock{{Date::from_ymd(2026, 12, 6), 10, 0, 0, 0}};
-  NoHelp m_help;
+  test::RecordingHelp m_help;
+  std::unique_ptr<test::DemoInstallation> m_demo;
 };
 
 QTEST_MAIN(TradingWindowTest)
