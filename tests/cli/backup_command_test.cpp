@@ -9,11 +9,10 @@
 #include "support/temp_dir.h"
 
 using namespace vmx;
+using test::quoted;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
 
 // A backup of the whole installation, and a restore of one account that a
 // running program's lock refuses.

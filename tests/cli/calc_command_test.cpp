@@ -1,40 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "core/ledger/ledger_fixture.h"
 #include "core/store/cursor.h"
+#include "support/cli_run.h"
 
 using namespace vmx;
 using namespace vmx::test;
 
 namespace {
 
-struct CliRun {
-  int code;
-  std::string out;
-};
-
-CliRun cli(const std::string& args) {
-  const std::string cmd = std::string(VMX_CLI) + " " + args + " 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int status = pclose(p);
-  return {WEXITSTATUS(status), out};
-}
-
-std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
-
 TEST(CalcCommand, DemoInstallationValuesClean) {
   TempDir dir;
   const auto inst = dir / "demo";
-  ASSERT_EQ(cli("init " + quoted(inst) + " --demo").code, 0);
+  ASSERT_EQ(run_cli("init " + quoted(inst) + " --demo").code, 0);
   for (int run = 0; run < 2; ++run) {
-    const CliRun r = cli("calc " + quoted(inst) + " 示范帐户");
+    const CliRun r = run_cli("calc " + quoted(inst) + " 示范帐户");
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_EQ(r.out, "");
   }
@@ -62,9 +44,9 @@ TEST(CalcCommand, DemoInstallationValuesClean) {
 TEST(CalcCommand, MessagesAnswersAndExitCodes) {
   TempDir dir;
   const auto inst = dir / "inst";
-  ASSERT_EQ(cli("init " + quoted(inst)).code, 0);
+  ASSERT_EQ(run_cli("init " + quoted(inst)).code, 0);
   // 我的帐户 starts with an empty ledger: nothing of value, the run stops.
-  const CliRun empty = cli("calc " + quoted(inst) + " 我的帐户");
+  const CliRun empty = run_cli("calc " + quoted(inst) + " 我的帐户");
   EXPECT_EQ(empty.code, 1);
   EXPECT_EQ(empty.out, "总资金是0，计算中止，请检查。\n");
 
@@ -81,10 +63,10 @@ TEST(CalcCommand, MessagesAnswersAndExitCodes) {
       f->insert(rec.data());
     }
   }
-  const CliRun asked = cli("calc " + quoted(inst) + " 我的帐户 --answer yes");
+  const CliRun asked = run_cli("calc " + quoted(inst) + " 我的帐户 --answer yes");
   EXPECT_EQ(asked.code, 0);
   EXPECT_EQ(asked.out, "发现一个名为浦发银行的证券当前价(价格2)是0，改为和买入价(价格1)相同吗？\n");
-  EXPECT_EQ(cli("calc " + quoted(inst) + " 我的帐户").out, "");
+  EXPECT_EQ(run_cli("calc " + quoted(inst) + " 我的帐户").out, "");
 
   // The account's directory as the login window finds it: an older
   // installation's ".\user" is "user"; one outside the installation is refused.
@@ -97,14 +79,14 @@ TEST(CalcCommand, MessagesAnswersAndExitCodes) {
     z.post();
   };
   set_subdir(".\\user");
-  EXPECT_EQ(cli("calc " + quoted(inst) + " 我的帐户").code, 0);
+  EXPECT_EQ(run_cli("calc " + quoted(inst) + " 我的帐户").code, 0);
   set_subdir("../o");
-  EXPECT_EQ(cli("calc " + quoted(inst) + " 我的帐户").code, 2);
+  EXPECT_EQ(run_cli("calc " + quoted(inst) + " 我的帐户").code, 2);
 
-  EXPECT_EQ(cli("calc " + quoted(inst) + " 无此帐户").code, 2);
-  EXPECT_EQ(cli("calc " + quoted(inst) + " 我的帐户 --answer maybe").code, 2);
-  EXPECT_EQ(cli("calc " + quoted(inst)).code, 2);
-  EXPECT_EQ(cli("calc " + quoted(dir / "nowhere") + " 我的帐户").code, 2);
+  EXPECT_EQ(run_cli("calc " + quoted(inst) + " 无此帐户").code, 2);
+  EXPECT_EQ(run_cli("calc " + quoted(inst) + " 我的帐户 --answer maybe").code, 2);
+  EXPECT_EQ(run_cli("calc " + quoted(inst)).code, 2);
+  EXPECT_EQ(run_cli("calc " + quoted(dir / "nowhere") + " 我的帐户").code, 2);
 }
 
 }  // namespace

@@ -9,8 +9,6 @@ using namespace vmx::test;
 
 namespace {
 
-std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
-
 // A month of the demo fund driven from the command line, as a nightly script
 // would: the recompute on the first start changes nothing, money in and out
 // and a transfer go through with their messages, the exit codes tell a script

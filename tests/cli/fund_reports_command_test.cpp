@@ -9,8 +9,6 @@ using namespace vmx::test;
 
 namespace {
 
-std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
-
 // The fund management window's reports from the command line on the demo
 // installation (today 2024-03-15; 陈云's withdrawal of 2024-02-25 is not yet
 // matched): what each prints first, the redirect of the receipt, the exits.

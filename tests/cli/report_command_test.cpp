@@ -19,8 +19,6 @@ using namespace vmx::test;
 
 namespace {
 
-std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
-
 std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> out;
   std::istringstream in(text);

@@ -12,11 +12,7 @@
 using namespace vmx;
 using namespace vmx::test;
 
-namespace {
-
-std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
-
-}  // namespace
+namespace {}  // namespace
 
 // report statistics and chart over the demo installation: what prints, what
 // stops with the window's message, what the picture file gets.

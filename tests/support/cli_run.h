@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace vmx::test {
@@ -12,6 +13,9 @@ struct CliRun {
 // Runs valmorix-cli with the given arguments (already quoted for the shell);
 // standard error is dropped.
 CliRun run_cli(const std::string& args);
+
+// A path in single quotes, for the shell.
+inline std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
 
 // Runs a shell command and returns its standard output and exit code.
 CliRun run_shell(const std::string& command);

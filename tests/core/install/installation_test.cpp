@@ -1,7 +1,6 @@
 #include "core/install/installation.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cctype>
 #include <cmath>
@@ -18,6 +17,7 @@
 #include "core/store/error.h"
 #include "core/store/filter.h"
 #include "core/store/table_file.h"
+#include "support/cli_run.h"
 #include "support/other_readers.h"
 #include "support/temp_dir.h"
 
@@ -110,10 +110,7 @@ TEST(Installation, CommandLineExitCodes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
-    const std::string cmd = std::string(VMX_CLI) + " " + c.args + " >/dev/null 2>&1";
-    const int status = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), c.code);
+    EXPECT_EQ(test::run_cli(c.args).code, c.code);
   }
   EXPECT_FALSE(fs::exists(tmp / "a"));
   EXPECT_TRUE(fs::exists(tmp / "ok" / "demo" / "tr2.DBF"));
@@ -421,12 +418,9 @@ TEST_F(DemoInstallation, IndependentReadersOpenEveryFile) {
           "rows=[[str(v) for v in r] for r in t]\n"
           "print(','.join(f.upper() for f in t.field_names)+',', len(rows))\" '" +
           p.string() + "' 2>&1";
-      FILE* pipe = popen(cmd.c_str(), "r");
-      ASSERT_NE(pipe, nullptr);
-      char buf[4096];
-      std::string out;
-      while (fgets(buf, sizeof buf, pipe)) out += buf;
-      EXPECT_EQ(pclose(pipe), 0) << out;
+      const test::CliRun r = test::run_shell(cmd);
+      EXPECT_EQ(r.code, 0) << r.out;
+      const std::string& out = r.out;
       EXPECT_EQ(out, our_fields + " " + std::to_string(our_rows) + "\n");
     } else {
       ++px;

@@ -20,16 +20,15 @@
 #include "gui/widgets/db_grid.h"
 #include "support/checked_dialogs.h"
 #include "support/cli_run.h"
-#include "support/demo_login.h"
+#include "support/demo_account.h"
 #include "support/temp_dir.h"
 
 using namespace vmx;
+using test::quoted;
 
 namespace {
 
 const Date kToday = Date::from_ymd(2024, 3, 15);
-
-std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
 
 std::string dump(const std::filesystem::path& file, const char* order) {
   return test::run_cli("dump " + quoted(file) + " --order '" + order + "'").out;
@@ -41,36 +40,31 @@ class FundWindowsTest : public QObject {
   Q_OBJECT
  private slots:
   void init() {
-    m_dir = std::make_unique<test::TempDir>();
-    m_dialogs = std::make_unique<test::CheckedDialogs>();
-    m_session = std::make_unique<store::Session>();
     m_clock.set({kToday, 12, 0, 0, 0});
-    m_ws = test::demo_login(*m_dir, *m_session, *m_dialogs, m_clock, m_help);
+    m_demo = std::make_unique<test::DemoAccount>(m_clock, m_help);
     m_printer = std::make_unique<platform::ScriptedPrinter>();
-    m_fund = std::make_unique<fund::Tform_fund>(*m_ws);
+    m_fund = std::make_unique<fund::Tform_fund>(*m_demo->ws);
     m_fund->set_printer(m_printer.get());
     m_fund->show();
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
   }
   void cleanup() {
     m_fund.reset();
-    m_ws.reset();
-    m_session.reset();
-    m_dialogs.reset();
-    m_dir.reset();
+    m_demo.reset();
   }
 
   // "打印报告" on the last row prints one page of the newest 50 rows.
   void ledger_report_from_the_bottom_row() {
-    store::Cursor& c = m_ws->fund().cursor();
+    store::Cursor& c = m_demo->ws->fund().cursor();
     c.last();
     const long last = c.position();
-    m_dialogs->answer_yes();
+    m_demo->dialogs.answer_yes();
     m_fund->button("打印报告")->click();
     QCOMPARE(m_printer->documents().size(), size_t(1));
     const auto& pages = m_printer->last().pages;
     QCOMPARE(pages.size(), size_t(1));
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{fund::report::kLedgerReportQuestion});
+    QCOMPARE(m_demo->dialogs.texts(),
+             std::vector<std::string>{fund::report::kLedgerReportQuestion});
     QVERIFY(pages[0][1].find("资金进出报告") != std::string::npos);
     QVERIFY(pages[0][3].find("第1页， 共1页") != std::string::npos);
     c.go_to_position(last - 49);
@@ -115,10 +109,10 @@ class FundWindowsTest : public QObject {
     io->type_box()->setText("a");
     io->date_box()->setText(QString::fromStdString(kToday.to_string()));
     io->amount_box()->setText("-1000");
-    m_dialogs->answer_yes();
-    m_dialogs->clear();
+    m_demo->dialogs.answer_yes();
+    m_demo->dialogs.clear();
     io->ok();
-    const std::vector<std::string> texts = m_dialogs->texts();
+    const std::vector<std::string> texts = m_demo->dialogs.texts();
     QVERIFY(texts.size() >= 3);
     QCOMPARE(texts[0],
              std::string("本操作将增加一个投资或撤资记录,并改变持仓文件相应帐户资金数目,继续吗?"));
@@ -161,7 +155,7 @@ class FundWindowsTest : public QObject {
     QVERIFY(t.get_bool("C6"));
     QVERIFY(w->option_box("C6")->isChecked());
     w->tabs()->setCurrentIndex(0);  // "y" exists: leaving the tab says nothing
-    QVERIFY(m_dialogs->texts().empty());
+    QVERIFY(m_demo->dialogs.texts().empty());
   }
 
   // Receipts and statements through the window: the unmatched withdrawal is
@@ -170,10 +164,10 @@ class FundWindowsTest : public QObject {
     fund::TForm_fundreport* w = management();
     w->find_box()->setText("cy");
     w->lists().detail().last();  // the withdrawal taken out without matching
-    m_dialogs->set_default_answer(true);
-    m_dialogs->clear();
+    m_demo->dialogs.set_default_answer(true);
+    m_demo->dialogs.clear();
     w->print_receipt();
-    QCOMPARE(m_dialogs->texts()[1], std::string("是撤资记录，但未做撤资处理，下面先处理!"));
+    QCOMPARE(m_demo->dialogs.texts()[1], std::string("是撤资记录，但未做撤资处理，下面先处理!"));
     QVERIFY(m_printer->documents().empty());
     QVERIFY(w->all_records_button()->isChecked());
     w->two_copies_box()->setChecked(true);
@@ -191,16 +185,16 @@ class FundWindowsTest : public QObject {
     QVERIFY(w->account_rate_label()->text().startsWith("增值率:"));
     w->tabs()->setCurrentIndex(4);
     platform::ScriptedShell shell;
-    m_ws->set_shell(shell);
+    m_demo->ws->set_shell(shell);
     w->memo_box()->setPlainText("本月收益平稳。");
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
     w->edit_in_word_processor();
     QCOMPARE(shell.calls().size(), size_t(1));
-    QCOMPARE(m_dialogs->texts(), std::vector<std::string>{fund::report::kWordProcessorNotice});
+    QCOMPARE(m_demo->dialogs.texts(), std::vector<std::string>{fund::report::kWordProcessorNotice});
     shell.set_result(platform::Shell::kFileNotFound);
-    m_dialogs->clear();
+    m_demo->dialogs.clear();
     w->edit_in_word_processor();
-    QCOMPARE(m_dialogs->texts().back(), std::string(fund::report::kWordProcessorMissing));
+    QCOMPARE(m_demo->dialogs.texts().back(), std::string(fund::report::kWordProcessorMissing));
     w->tabs()->setCurrentIndex(5);
     w->print_addresses();
     QVERIFY(m_printer->last().pages[0][1].find("投资人通讯录") != std::string::npos);
@@ -209,7 +203,7 @@ class FundWindowsTest : public QObject {
   // The same month of movements through the windows and through
   // valmorix-cli fund gives the same fund ledger and holdings.
   void month_through_windows_and_cli() {
-    const std::filesystem::path cli = *m_dir / "cli";
+    const std::filesystem::path cli = m_demo->dir / "cli";
     store::init_installation(cli, true, kToday);
     const std::string acc = quoted(cli) + " 示范帐户";
     auto run = [&](Date day, const std::string& args) {
@@ -219,7 +213,7 @@ class FundWindowsTest : public QObject {
           " --answer yes --today " + day.to_string());
       QVERIFY2(r.code == 0, (args + "\n" + r.out).c_str());
     };
-    m_dialogs->set_default_answer(true);
+    m_demo->dialogs.set_default_answer(true);
     for (int i = 1; i <= 30; ++i) {
       const Date day = kToday.add_days(i);
       m_clock.set({day, 12, 0, 0, 0});
@@ -268,14 +262,14 @@ class FundWindowsTest : public QObject {
         w->close();
       }
     }
-    m_ws->fund().cursor().post();
+    m_demo->ws->fund().cursor().post();
     const char* fund_key = "DT;PYCODE;Num;CZXH;XABC;B1";
-    const std::string windows = dump(*m_dir / "demo" / "fund2.DB", fund_key);
+    const std::string windows = dump(m_demo->dir / "demo" / "fund2.DB", fund_key);
     QVERIFY(windows.find("zs,张三,htzq,20018866,5000,a") != std::string::npos);
     QVERIFY(windows.find("zs,张三,htzq,20018866,-3000,a") != std::string::npos);
     QVERIFY(windows.find("调仓") != std::string::npos);
     QCOMPARE(windows, dump(cli / "demo" / "fund2.DB", fund_key));
-    QCOMPARE(dump(*m_dir / "demo" / "tr2.DBF", "QSDM;ZJZH;CODE;AMT"),
+    QCOMPARE(dump(m_demo->dir / "demo" / "tr2.DBF", "QSDM;ZJZH;CODE;AMT"),
              dump(cli / "demo" / "tr2.DBF", "QSDM;ZJZH;CODE;AMT"));
   }
 
@@ -287,13 +281,10 @@ class FundWindowsTest : public QObject {
     return w;
   }
 
-  std::unique_ptr<test::TempDir> m_dir;
-  std::unique_ptr<test::CheckedDialogs> m_dialogs;
-  std::unique_ptr<store::Session> m_session;
   platform::FixedClock m_clock{platform::DateTime{kToday, 12, 0, 0, 0}};
   platform::LoggingHelp m_help;
   std::unique_ptr<platform::ScriptedPrinter> m_printer;
-  std::unique_ptr<app::Workspace> m_ws;
+  std::unique_ptr<test::DemoAccount> m_demo;
   std::unique_ptr<fund::Tform_fund> m_fund;
 };
 
