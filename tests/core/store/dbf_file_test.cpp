@@ -4,14 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "core/store/error.h"
 #include "support/other_readers.h"
+#include "support/temp_dir.h"
 
 namespace vmx::store {
 namespace {
@@ -21,17 +22,6 @@ using Bytes = std::string;
 
 class DbfFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_dir = fs::temp_directory_path() / ("vmx_dbf_" + std::to_string(::getpid()) + "_" +
-                                         std::to_string(std::random_device{}()));
-    fs::create_directories(m_dir);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(m_dir, ec);
-  }
-
   static Bytes read_bytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -71,7 +61,8 @@ class DbfFileTest : public ::testing::Test {
   }
   static const uint8_t* u8(const Bytes& b) { return reinterpret_cast<const uint8_t*>(b.data()); }
 
-  fs::path m_dir;
+  test::TempDir m_tmp;
+  fs::path m_dir = m_tmp.path();
 };
 
 Value num(double d) { return Value::number(d); }

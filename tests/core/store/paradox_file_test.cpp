@@ -12,6 +12,7 @@
 
 #include "core/store/error.h"
 #include "core/store/gbk.h"
+#include "support/temp_dir.h"
 
 #ifdef VMX_HAVE_PXLIB
 extern "C" {  // the library's header declares no C linkage of its own
@@ -27,15 +28,8 @@ using Bytes = std::vector<uint8_t>;
 
 class ParadoxFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_dir = fs::temp_directory_path() /
-            ("vmx_px_" + std::to_string(::getpid()) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
-  }
-  void TearDown() override { fs::remove_all(m_dir); }
-  fs::path m_dir;
+  test::TempDir m_tmp;
+  fs::path m_dir = m_tmp.path();
 };
 
 Bytes slurp(const fs::path& p) {
