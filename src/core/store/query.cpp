@@ -216,7 +216,11 @@ void Query::open() {
     throw QueryError("local SQL: only SELECT queries can be run (" + m_where + "): " + m_text);
   auto conn = std::make_unique<Connection>();
   conn->sql = rewrite_sql(m_text);
-  if (sqlite3_open(":memory:", &conn->db) != SQLITE_OK)
+  // One connection per query, used by one thread at a time: without SQLite's
+  // own mutex every cell read would lock and unlock it.
+  if (sqlite3_open_v2(":memory:", &conn->db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK)
     throw Error("local SQL: cannot start SQLite: " +
                 std::string(conn->db ? sqlite3_errmsg(conn->db) : "out of memory"));
   install_sql_tables(conn->db, &conn->tables);

@@ -119,76 +119,6 @@ int x_disconnect(sqlite3_vtab* base) {
   return SQLITE_OK;
 }
 
-// Fields whose order keys sort as SQL sorts their values: text by its GBK
-// bytes (the ordinal collation), numbers, dates, logicals and times by value,
-// blanks (NULL in SQL) first. Handing the rows over in that order spares
-// SQLite a sort of the whole table for ORDER BY and GROUP BY on them.
-bool orderable(FieldType t) {
-  return t != FieldType::Memo && t != FieldType::Blob && t != FieldType::Bytes &&
-         t != FieldType::Bcd;
-}
-
-int x_best_index(sqlite3_vtab* base, sqlite3_index_info* info) {
-  auto* vt = reinterpret_cast<VTab*>(base);
-  const auto& fields = vt->table->schema().fields;
-  const double n = static_cast<double>(vt->table->row_count()) + 1;
-  for (int c = 0; c < info->nConstraint; ++c) {
-    const auto& k = info->aConstraint[c];
-    if (!k.usable || k.op != SQLITE_INDEX_CONSTRAINT_EQ || k.iColumn < 0) continue;
-    if (fields[static_cast<size_t>(k.iColumn)].type != FieldType::Character) continue;
-    // The index knows byte equality only; NOCASE and friends need the scan.
-    const char* coll = sqlite3_vtab_collation(info, c);
-    if (coll && sqlite3_stricmp(coll, kSqlOrdinalCollation) != 0 &&
-        sqlite3_stricmp(coll, "BINARY") != 0)
-      continue;
-    info->aConstraintUsage[c].argvIndex = 1;
-    info->aConstraintUsage[c].omit = 0;  // SQLite checks again: the index may give extra rows
-    info->idxNum = k.iColumn + 1;
-    info->estimatedCost = 10 + n / 1000;
-    info->estimatedRows = 10;
-    return SQLITE_OK;
-  }
-  // GROUP BY and ORDER BY on text fields: the table keeps such orders (text
-  // ordinally, as our collation compares), so SQLite can skip its own sort of
-  // the whole ledger. Other types are left to SQLite: its NULLs sort first.
-  if (info->nOrderBy > 0) {
-    std::string keys;
-    bool ok = true;
-    for (int o = 0; o < info->nOrderBy && ok; ++o) {
-      const auto& term = info->aOrderBy[o];
-      ok = term.iColumn >= 0 && term.desc == info->aOrderBy[0].desc &&
-           orderable(fields[static_cast<size_t>(term.iColumn)].type);
-      keys += (o ? "," : "") + std::to_string(term.iColumn);
-    }
-    if (ok) {
-      info->idxNum = info->aOrderBy[0].desc ? -1 : 0;
-      info->idxStr = sqlite3_mprintf("%s", keys.c_str());
-      info->needToFreeIdxStr = 1;
-      info->orderByConsumed = 1;
-      info->estimatedCost = n;
-      info->estimatedRows = static_cast<sqlite3_int64>(n);
-      return SQLITE_OK;
-    }
-  }
-  info->idxNum = 0;
-  info->estimatedCost = n;
-  info->estimatedRows = static_cast<sqlite3_int64>(n);
-  return SQLITE_OK;
-}
-
-int x_open(sqlite3_vtab* base, sqlite3_vtab_cursor** out) {
-  auto* cur = new VCursor;
-  cur->vt = reinterpret_cast<VTab*>(base);
-  cur->rows = &kNoRows;
-  *out = &cur->base;
-  return SQLITE_OK;
-}
-
-int x_close(sqlite3_vtab_cursor* base) {
-  delete reinterpret_cast<VCursor*>(base);
-  return SQLITE_OK;
-}
-
 // The rows of a table by the stored (GBK, blanks trimmed) bytes of a text
 // field, in natural order, for the equality lookups. Kept per table, not per
 // query, so a view rebuilt over an unchanged table does not walk it again; an
@@ -222,6 +152,106 @@ const std::vector<RowId>& equal_rows(VTab* vt, int field, sqlite3_value* rhs) {
       utf8_to_gbk(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(rhs))));
   auto it = rows.find(key);
   return it == rows.end() ? kNoRows : it->second;
+}
+
+// How many rows an equality on a text field gives. A value written in the
+// text is looked up; a parameter's value is not known yet and is taken to be
+// selective (a detail list's code). The values of an IN list are not known
+// either and may well be most of the table (wth='' or wth='###'): then a
+// lookup followed by SQLite's sort of its output would cost more than the
+// ordered scan it competes with.
+double equal_rows_estimate(VTab* vt, sqlite3_index_info* info, int c, double n) {
+  if (sqlite3_vtab_in(info, c, -1)) return n / 2;
+  sqlite3_value* rhs = nullptr;
+  if (sqlite3_vtab_rhs_value(info, c, &rhs) != SQLITE_OK || !rhs ||
+      sqlite3_value_type(rhs) != SQLITE_TEXT)
+    return 10;
+  try {
+    return static_cast<double>(equal_rows(vt, info->aConstraint[c].iColumn, rhs).size() + 1);
+  } catch (const std::exception&) {
+    return 10;  // malformed UTF-8 in the value: the scan will compare it
+  }
+}
+
+// Fields whose order keys sort as SQL sorts their values: text by its GBK
+// bytes (the ordinal collation), numbers, dates, logicals and times by value,
+// blanks (NULL in SQL) first. Handing the rows over in that order spares
+// SQLite a sort of the whole table for ORDER BY and GROUP BY on them.
+bool orderable(FieldType t) {
+  return t != FieldType::Memo && t != FieldType::Blob && t != FieldType::Bytes &&
+         t != FieldType::Bcd;
+}
+
+// The ORDER BY (or GROUP BY) keys as the table can hand its rows over in,
+// "1,4,5"; empty when it cannot (no order asked, or not on such fields).
+std::string ordered_keys(const std::vector<FieldDef>& fields, const sqlite3_index_info* info) {
+  std::string keys;
+  for (int o = 0; o < info->nOrderBy; ++o) {
+    const auto& term = info->aOrderBy[o];
+    if (term.iColumn < 0 || term.desc != info->aOrderBy[0].desc ||
+        !orderable(fields[static_cast<size_t>(term.iColumn)].type))
+      return {};
+    keys += (o ? "," : "") + std::to_string(term.iColumn);
+  }
+  return keys;
+}
+
+int x_best_index(sqlite3_vtab* base, sqlite3_index_info* info) {
+  auto* vt = reinterpret_cast<VTab*>(base);
+  const auto& fields = vt->table->schema().fields;
+  const double n = static_cast<double>(vt->table->row_count()) + 1;
+  // GROUP BY and ORDER BY on text fields: the table keeps such orders (text
+  // ordinally, as our collation compares), so SQLite can skip its own sort of
+  // the whole ledger. Other types are left to SQLite: its NULLs sort first.
+  const std::string keys = ordered_keys(fields, info);
+  for (int c = 0; c < info->nConstraint; ++c) {
+    const auto& k = info->aConstraint[c];
+    if (!k.usable || k.op != SQLITE_INDEX_CONSTRAINT_EQ || k.iColumn < 0) continue;
+    if (fields[static_cast<size_t>(k.iColumn)].type != FieldType::Character) continue;
+    // The index knows byte equality only; NOCASE and friends need the scan.
+    const char* coll = sqlite3_vtab_collation(info, c);
+    if (coll && sqlite3_stricmp(coll, kSqlOrdinalCollation) != 0 &&
+        sqlite3_stricmp(coll, "BINARY") != 0)
+      continue;
+    info->aConstraintUsage[c].argvIndex = 1;
+    info->aConstraintUsage[c].omit = 0;  // SQLite checks again: the index may give extra rows
+    info->idxNum = k.iColumn + 1;
+    const double rows = equal_rows_estimate(vt, info, c, n);
+    // A lookup's rows come in file order: where the scan could have handed
+    // them over sorted, the lookup's cost includes SQLite's sort of them.
+    // (SQLite keeps only the cheaper of two plans for one table, whatever
+    // their order, so the sort must show in the cost given here.)
+    const double sort = keys.empty() || rows < 2 ? 1 : std::log2(rows);
+    info->estimatedCost = rows * sort + n / 1000;
+    info->estimatedRows = static_cast<sqlite3_int64>(rows);
+    return SQLITE_OK;
+  }
+  if (!keys.empty()) {
+    info->idxNum = info->aOrderBy[0].desc ? -1 : 0;
+    info->idxStr = sqlite3_mprintf("%s", keys.c_str());
+    info->needToFreeIdxStr = 1;
+    info->orderByConsumed = 1;
+    info->estimatedCost = n;
+    info->estimatedRows = static_cast<sqlite3_int64>(n);
+    return SQLITE_OK;
+  }
+  info->idxNum = 0;
+  info->estimatedCost = n;
+  info->estimatedRows = static_cast<sqlite3_int64>(n);
+  return SQLITE_OK;
+}
+
+int x_open(sqlite3_vtab* base, sqlite3_vtab_cursor** out) {
+  auto* cur = new VCursor;
+  cur->vt = reinterpret_cast<VTab*>(base);
+  cur->rows = &kNoRows;
+  *out = &cur->base;
+  return SQLITE_OK;
+}
+
+int x_close(sqlite3_vtab_cursor* base) {
+  delete reinterpret_cast<VCursor*>(base);
+  return SQLITE_OK;
 }
 
 int x_filter(sqlite3_vtab_cursor* base, int idx_num, const char* idx_str, int argc,
