@@ -18,6 +18,7 @@ constexpr const char* kSelectHistory =
     "select date1 as 成交日期,wth as 记录标记,qsdm as 券商代码, qs as 券商, zjzh as 资金帐户, lx "
     "as 资产类型, code as 代码, name as 名称,";
 constexpr const char* kFrom = "from \"tr2.DBf\" ";
+constexpr const char* kLedgerFile = "tr2.DBF";
 constexpr const char* kNoTotals = "and qsdm<>'zzc' and qsdm<>'zzz'";
 
 void add(std::string& text, std::initializer_list<const char*> lines) {
@@ -200,7 +201,8 @@ ChartSetup chart_setup(const Choices& ch) {
   return s;
 }
 
-Statistics::Statistics(store::Session& session) : m_grid(session, "ubx"), m_chart(session, "ubx") {}
+Statistics::Statistics(store::Session& session)
+    : m_session(session), m_grid(session, "ubx"), m_chart(session, "ubx") {}
 
 void Statistics::re_tj(const Choices& choices) {
   m_chart.close();
@@ -211,6 +213,7 @@ void Statistics::re_tj(const Choices& choices) {
   m_grid.set_text(texts.grid);
   m_chart.set_text(texts.chart);
   m_chart.set_row_limit(kChartBars + 1);
+  m_ledger = m_session.open_table("ubx", kLedgerFile);
   m_grid.open();
   m_grid.last();
   if (m_setup.visible) m_chart.open();

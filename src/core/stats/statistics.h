@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,10 @@ class Statistics {
   bool more_bars();
 
  private:
+  store::Session& m_session;
+  // The ledger, held from one rebuild to the next: closing both queries
+  // would otherwise drop it and every click would read the file again.
+  std::shared_ptr<store::Table> m_ledger;
   store::Query m_grid;
   store::Query m_chart;
   Choices m_choices;

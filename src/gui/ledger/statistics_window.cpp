@@ -29,7 +29,8 @@ namespace vmx::ledger {
 
 namespace {
 constexpr int kChartHeight = 233;
-}
+constexpr int kWidthRows = 60;
+}  // namespace
 
 TForm_tj::TForm_tj(app::Workspace& workspace, std::function<void()> calc, QWidget* parent)
     : QDialog(parent), m_ws(workspace), m_calc(std::move(calc)), m_stats(workspace.session()) {
@@ -61,6 +62,9 @@ TForm_tj::TForm_tj(app::Workspace& workspace, std::function<void()> calc, QWidge
   m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_grid->verticalHeader()->setDefaultSectionSize(22);
   m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  // Column widths from the rows on screen and a few around them, not from a
+  // thousand rows of a long history at every click.
+  m_grid->horizontalHeader()->setResizeContentsPrecision(kWidthRows);
   ui::follow_current_row(*m_grid, *m_model);
   connect(m_model.get(), &QAbstractItemModel::modelReset, this,
           [this] { m_grid->resizeColumnsToContents(); });
@@ -163,14 +167,20 @@ void TForm_tj::for_graph() {
   set1->setColor(QColor(0x3b, 0x6e, 0xb5));
   set2->setColor(QColor(0xe0, 0x8a, 0x2c));
   QStringList labels;
+  QList<qreal> values1, values2;
+  labels.reserve(static_cast<qsizetype>(bars.size()));
+  values1.reserve(labels.capacity());
+  values2.reserve(labels.capacity());
   double low = 0, high = 0;
   for (const stats::Bar& b : bars) {
     labels << QString::fromStdString(b.label);
-    *set1 << b.value1;
-    *set2 << b.value2;
+    values1 << b.value1;
+    values2 << b.value2;
     low = std::min({low, b.value1, b.value2});
     high = std::max({high, b.value1, b.value2});
   }
+  set1->append(values1);
+  set2->append(values2);
   auto* series = new QBarSeries;
   series->append(set1);
   series->append(set2);
