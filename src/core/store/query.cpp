@@ -16,7 +16,9 @@ struct Query::Connection {
   // Declared before `db` is closed and after: the virtual tables point into it.
   std::vector<std::shared_ptr<Table>> tables;
   RewrittenSql sql;
-  std::vector<std::string> decl_types;  // per result column; "" for expressions
+  // Per result column: what its declared type makes of SQLite's values.
+  enum class Decl : uint8_t { Plain, Date, Boolean };
+  std::vector<Decl> decls;
 
   Connection() = default;
   Connection(const Connection&) = delete;
@@ -66,19 +68,20 @@ void bind(sqlite3_stmt* stmt, int n, const Value& v) {
   }
 }
 
-Value column_value(sqlite3_stmt* stmt, int c, const std::string& decl) {
+Value column_value(sqlite3_stmt* stmt, int c, Query::Connection::Decl decl) {
+  using Decl = Query::Connection::Decl;
   switch (sqlite3_column_type(stmt, c)) {
     case SQLITE_NULL:
       return Value::null();
     case SQLITE_INTEGER:
-      if (decl == kSqlBoolType) return Value::boolean(sqlite3_column_int64(stmt, c) != 0);
+      if (decl == Decl::Boolean) return Value::boolean(sqlite3_column_int64(stmt, c) != 0);
       return Value::number(static_cast<double>(sqlite3_column_int64(stmt, c)));
     case SQLITE_FLOAT:
       return Value::number(sqlite3_column_double(stmt, c));
     case SQLITE_TEXT: {
       std::string s(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
                     static_cast<size_t>(sqlite3_column_bytes(stmt, c)));
-      if (decl == kSqlDateType) {
+      if (decl == Decl::Date) {
         if (auto d = Date::parse(s)) return Value::date(*d);
       }
       return Value::text(std::move(s));
@@ -216,6 +219,13 @@ void Query::open() {
     throw QueryError("local SQL: only SELECT queries can be run (" + m_where + "): " + m_text);
   auto conn = std::make_unique<Connection>();
   conn->sql = rewrite_sql(m_text);
+  // SQLite's count of the memory it holds takes a process-wide lock at every
+  // allocation; nothing reads the count. Only possible before SQLite starts.
+  static const bool no_memory_count = [] {
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    return true;
+  }();
+  (void)no_memory_count;
   // One connection per query, used by one thread at a time: without SQLite's
   // own mutex every cell read would lock and unlock it.
   if (sqlite3_open_v2(":memory:", &conn->db,
@@ -243,7 +253,10 @@ void Query::open() {
     const char* name = sqlite3_column_name(conn->stmt, c);
     const char* decl = sqlite3_column_decltype(conn->stmt, c);
     columns.emplace_back(name ? name : "");
-    conn->decl_types.emplace_back(decl ? decl : "");
+    const std::string_view type = decl ? decl : "";
+    conn->decls.push_back(type == kSqlDateType   ? Connection::Decl::Date
+                          : type == kSqlBoolType ? Connection::Decl::Boolean
+                                                 : Connection::Decl::Plain);
   }
   m_conn = std::move(conn);
   m_columns = std::move(columns);
@@ -275,7 +288,7 @@ void Query::execute() {
       std::vector<Value> row;
       row.reserve(static_cast<size_t>(n));
       for (int c = 0; c < n; ++c)
-        row.push_back(column_value(stmt, c, m_conn->decl_types[static_cast<size_t>(c)]));
+        row.push_back(column_value(stmt, c, m_conn->decls[static_cast<size_t>(c)]));
       m_rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) {

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -34,11 +36,24 @@ int ordinal_collation(void*, int la, const void* a, int lb, const void* b) {
 
 // Rows of one text field grouped by their stored bytes: the detail lists look
 // up one code in a 100,000-row ledger each time the master row moves.
+// Hashes the stored bytes of a text as std::string and string_view alike.
+struct BytesHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
 struct VTab {
   sqlite3_vtab base{};  // first: SQLite casts between the two
   Table* table = nullptr;
   std::shared_ptr<Table> owner;  // the same table, kept for the lookups' index
+  // The UTF-8 of the GBK texts met so far: a ledger repeats a few names,
+  // broker and type names over all its rows. Entries stay put (the strings
+  // are handed to SQLite as they are) until the statement's connection ends.
+  std::unordered_map<std::string, std::string, BytesHash, std::equal_to<>> utf8;
 };
+
+// Beyond this many different texts a column is not worth remembering.
+constexpr size_t kUtf8Texts = 4096;
 
 struct VCursor {
   sqlite3_vtab_cursor base{};
@@ -319,10 +334,21 @@ int x_column(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int col) {
       const std::string_view raw = t.file().raw_text(t.record(id), col);
       // The row's bytes stay put while the statement runs (a query never
       // changes the table), so SQLite may read them where they are.
-      if (is_ascii(raw))
+      if (is_ascii(raw)) {
         sqlite3_result_text(ctx, raw.data(), static_cast<int>(raw.size()), SQLITE_STATIC);
-      else
-        result_text(ctx, gbk_to_utf8(raw));
+        return SQLITE_OK;
+      }
+      auto& known = cur->vt->utf8;
+      auto it = known.find(raw);
+      if (it == known.end()) {
+        if (known.size() >= kUtf8Texts) {
+          result_text(ctx, gbk_to_utf8(raw));
+          return SQLITE_OK;
+        }
+        it = known.emplace(std::string(raw), gbk_to_utf8(raw)).first;
+      }
+      sqlite3_result_text(ctx, it->second.data(), static_cast<int>(it->second.size()),
+                          SQLITE_STATIC);
       return SQLITE_OK;
     }
     if (is_numeric(def.type) && def.type != FieldType::Bcd) {
