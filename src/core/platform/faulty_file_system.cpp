@@ -27,7 +27,7 @@ class FaultyFileSystem::FaultyFile final : public File {
   FaultyFile(std::shared_ptr<File> real, std::shared_ptr<Plan> plan)
       : File(real->path()), m_real(std::move(real)), m_plan(std::move(plan)) {}
 
-  size_t read_at(void* buffer, size_t size, uint64_t offset) override {
+  size_t do_read_at(void* buffer, size_t size, uint64_t offset) override {
     return m_real->read_at(buffer, size, offset);
   }
   void sync() override {

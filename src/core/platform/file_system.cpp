@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <iterator>
 #include <set>
 #include <system_error>
 #include <vector>
@@ -42,7 +45,7 @@ class PosixFile final : public File {
   PosixFile(fs::path path, int fd) : File(std::move(path)), m_fd(fd) {}
   ~PosixFile() override { ::close(m_fd); }
 
-  size_t read_at(void* buffer, size_t size, uint64_t offset) override {
+  size_t do_read_at(void* buffer, size_t size, uint64_t offset) override {
     size_t done = 0;
     while (done < size) {
       const ssize_t n =
@@ -140,14 +143,137 @@ FileSystem* g_current = nullptr;
 
 }  // namespace
 
+size_t File::read_at(void* buffer, size_t size, uint64_t offset) {
+  size_t got = do_read_at(buffer, size, offset);
+  if (m_gathered.empty()) return got;
+  auto* out = static_cast<uint8_t*>(buffer);
+  const uint64_t end = offset + size;
+  // Gathered bytes beyond the file's end make it longer: what they leave
+  // between reads as zeros, as in a file written there.
+  const auto& [last_at, last] = *m_gathered.rbegin();
+  if (last_at + last.size > offset + got) {
+    const size_t upto = size_t(std::min(end, last_at + last.size) - offset);
+    std::memset(out + got, 0, upto - got);
+    got = upto;
+  }
+  auto it = m_gathered.upper_bound(offset);
+  if (it != m_gathered.begin()) --it;
+  for (; it != m_gathered.end() && it->first < end; ++it) {
+    const uint64_t from = std::max(offset, it->first);
+    const uint64_t to = std::min(end, it->first + it->second.size);
+    if (from < to)
+      std::memcpy(out + (from - offset), it->second.bytes + (from - it->first), size_t(to - from));
+  }
+  return got;
+}
+
 void File::write_at(const void* data, size_t size, uint64_t offset) {
+  if (m_gathering) return gather(data, size, offset);
   note_written();  // before: a failed write may still have changed the file
   do_write_at(data, size, offset);
 }
 
 void File::truncate(uint64_t size) {
+  // Gathered bytes past the new end go with the rest.
+  for (auto it = m_gathered.lower_bound(size); it != m_gathered.end();) it = m_gathered.erase(it);
+  if (!m_gathered.empty()) {
+    auto& [at, stretch] = *m_gathered.rbegin();
+    if (at + stretch.size > size) stretch.size = size_t(size - at);
+  }
   note_written();
   do_truncate(size);
+}
+
+void File::gather(const void* data, size_t size, uint64_t offset) {
+  if (size == 0) return;
+  const auto* in = static_cast<const uint8_t*>(data);
+  const uint64_t end = offset + size;
+  // A stretch that begins before this write, or at it, and reaches into it.
+  auto it = m_gathered.upper_bound(offset);
+  if (it != m_gathered.begin()) {
+    auto before = std::prev(it);
+    Stretch& s = before->second;
+    const uint64_t before_end = before->first + s.size;
+    if (before_end >= end) {  // holds the whole write (a row written again): change it in place
+      std::memcpy(s.bytes + (offset - before->first), in, size);
+      return;
+    }
+    if (before_end > offset) {
+      s.size = size_t(offset - before->first);
+      if (s.size == 0) m_gathered.erase(before);
+    }
+  }
+  // Stretches that begin inside it: covered ones go, a longer one keeps its tail.
+  it = m_gathered.lower_bound(offset);
+  while (it != m_gathered.end() && it->first < end) {
+    const uint64_t it_end = it->first + it->second.size;
+    if (it_end > end) {
+      const size_t cut = size_t(end - it->first);
+      const Stretch tail{it->second.bytes + cut, it->second.size - cut};
+      m_gathered.erase(it);
+      m_gathered.emplace(end, tail);
+      break;
+    }
+    it = m_gathered.erase(it);
+  }
+  uint8_t* bytes = log_space(size);
+  std::memcpy(bytes, in, size);
+  m_gathered.emplace(offset, Stretch{bytes, size});
+}
+
+uint8_t* File::log_space(size_t size) {
+  constexpr size_t kBlock = 1024 * 1024;
+  if (size > m_log_left) {
+    const size_t n = std::max(size, kBlock);
+    m_log.push_back(std::make_unique_for_overwrite<uint8_t[]>(n));
+    m_log_end = m_log.back().get();
+    m_log_left = n;
+  }
+  uint8_t* at = m_log_end;
+  m_log_end += size;
+  m_log_left -= size;
+  return at;
+}
+
+bool File::write_gathered() {
+  m_gathering = false;
+  std::map<uint64_t, Stretch> gathered;
+  std::vector<std::unique_ptr<uint8_t[]>> log;
+  gathered.swap(m_gathered);
+  log.swap(m_log);
+  m_log_left = 0;
+  if (gathered.empty()) return false;
+  // Stretches close to each other go out as one write: the unchanged bytes
+  // between them are read first (one read for the lot) and written back as
+  // they are, which costs less than a system call for each changed row.
+  constexpr uint64_t kGap = 64 * 1024, kChunk = 4 * 1024 * 1024;
+  struct Chunk {
+    uint64_t at, end;
+    bool gaps;
+    std::map<uint64_t, Stretch>::const_iterator first, last;
+  };
+  std::vector<Chunk> chunks;
+  for (auto it = gathered.cbegin(); it != gathered.cend(); ++it) {
+    const uint64_t end = it->first + it->second.size;
+    if (!chunks.empty() && it->first <= chunks.back().end + kGap &&
+        end - chunks.back().at <= kChunk && (chunks.back().at >= m_head || it->first < m_head)) {
+      Chunk& c = chunks.back();
+      c.gaps |= it->first > c.end;
+      c.end = end;
+      c.last = std::next(it);
+    } else {
+      chunks.push_back(Chunk{it->first, end, false, it, std::next(it)});
+    }
+  }
+  std::vector<uint8_t> buffer;
+  for (auto c = chunks.rbegin(); c != chunks.rend(); ++c) {
+    buffer.assign(size_t(c->end - c->at), 0);
+    if (c->gaps) do_read_at(buffer.data(), buffer.size(), c->at);
+    for (auto it = c->first; it != c->last; ++it)
+      std::memcpy(buffer.data() + (it->first - c->at), it->second.bytes, it->second.size);
+    write_at(buffer.data(), buffer.size(), c->at);
+  }
+  return true;
 }
 
 void File::note_written() {

@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vmx::platform {
 
@@ -33,8 +35,9 @@ struct FileStamp {
 };
 
 // One open file. Reads and writes name their offset; nothing is buffered
-// here, so a write that returns is in the operating system's hands. A write
-// marks the file as written: flush_written_files() makes it durable later.
+// here (outside a gathering, below), so a write that returns is in the
+// operating system's hands. A write marks the file as written:
+// flush_written_files() makes it durable later.
 class File : public std::enable_shared_from_this<File> {
  public:
   explicit File(std::filesystem::path path) : m_path(std::move(path)) {}
@@ -45,7 +48,7 @@ class File : public std::enable_shared_from_this<File> {
   const std::filesystem::path& path() const { return m_path; }
 
   // Reads up to `size` bytes at `offset`; fewer only where the file ends.
-  virtual size_t read_at(void* buffer, size_t size, uint64_t offset) = 0;
+  size_t read_at(void* buffer, size_t size, uint64_t offset);
   // Writes all `size` bytes at `offset` or throws FileError (some of the
   // bytes may have reached the file then).
   void write_at(const void* data, size_t size, uint64_t offset);
@@ -63,14 +66,50 @@ class File : public std::enable_shared_from_this<File> {
   virtual void lock(bool exclusive) = 0;
   virtual void unlock() = 0;
 
+  // A long pass of changes (one row after another of a large table) need not
+  // cost a system call a row: between gather_writes() and write_gathered()
+  // the writes stay here, reads see them as if they had been made, and they
+  // reach the file together, each stretch of adjacent bytes in one write.
+  // The caller holds the exclusive lock meanwhile, so nobody else reads the
+  // file in between.
+  // Bytes below `head` are the file's header: they go out last, in a write
+  // of their own, so that a write torn on the way never leaves a header that
+  // counts what is not there yet.
+  void gather_writes(uint64_t head = 0) {
+    m_gathering = true;
+    m_head = head;
+  }
+  bool gathering() const { return m_gathering; }
+  // Ends the gathering: writes what was gathered, the stretch at the highest
+  // offset first, the header last. Returns whether anything was
+  // written. Throws FileError on failure; what was not written then is
+  // dropped (the caller reads the file again).
+  bool write_gathered();
+
  protected:
+  virtual size_t do_read_at(void* buffer, size_t size, uint64_t offset) = 0;
   virtual void do_write_at(const void* data, size_t size, uint64_t offset) = 0;
   virtual void do_truncate(uint64_t size) = 0;
 
  private:
   void note_written();
+  void gather(const void* data, size_t size, uint64_t offset);
   std::filesystem::path m_path;
   bool m_written = false;  // written since the last flush
+  bool m_gathering = false;
+  uint64_t m_head = 0;
+  // What was gathered: stretches of the file by offset, never overlapping,
+  // their bytes kept one after another in the blocks of m_log (which never
+  // move, unlike one growing buffer).
+  struct Stretch {
+    uint8_t* bytes = nullptr;
+    size_t size = 0;
+  };
+  uint8_t* log_space(size_t size);
+  std::map<uint64_t, Stretch> m_gathered;
+  std::vector<std::unique_ptr<uint8_t[]>> m_log;
+  uint8_t* m_log_end = nullptr;  // the first unused byte of the last block
+  size_t m_log_left = 0;         // and how many follow it
   friend void flush_written_files();
   friend class FaultyFileSystem;  // its files write through a real one
 };

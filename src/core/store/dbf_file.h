@@ -102,6 +102,7 @@ class DbfFile final : public TableFile {
   void erase(RowId id) override;
 
   void reread() override;
+  uint64_t head_size() const override { return m_header_size; }
   platform::File& handle() override { return *m_file; }
 
   Value get(const uint8_t* record, int field) const override;

@@ -99,6 +99,7 @@ class ParadoxFile final : public TableFile {
   bool stable_ids() const override { return false; }
   void renumber(const std::vector<RowId>& to) override;
   size_t key_size() const override { return m_keysize; }
+  uint64_t head_size() const override { return m_header_size; }
   platform::File& handle() override { return *m_file; }
 
   // The table's code page from the header (0 when the level has none).

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <string_view>
+#include <utility>
 
 #include "core/store/error.h"
 #include "core/store/filter.h"
@@ -225,6 +226,10 @@ class Table::WriteLock {
  public:
   explicit WriteLock(Table& t) : m_t(t), m_file(t.m_file->handle()) {
     if (t.m_file->read_only()) return;  // the codec refuses the change itself
+    if (t.in_pass()) {                  // the pass holds the lock and writes at its end
+      if (t.m_stale) t.reload();
+      return;
+    }
     try {
       m_file.lock(true);
     } catch (const platform::FileError& e) {
@@ -291,7 +296,122 @@ auto Table::write_through(F&& change) {
 
 bool Table::file_changed() { return !(m_file->handle().stamp() == m_stamp); }
 
+void Table::begin_pass() {
+  if (m_pass_depth++ > 0) return;
+  m_pass_paused = true;
+  try {
+    resume_pass();
+  } catch (...) {
+    m_pass_depth = 0;
+    m_pass_paused = false;
+    throw;
+  }
+}
+
+void Table::resume_pass() {
+  if (m_pass_depth == 0 || !m_pass_paused) return;
+  platform::File& f = m_file->handle();
+  if (!m_file->read_only()) {
+    try {
+      f.lock(true);
+    } catch (const platform::FileError& e) {
+      throw_io_error(path(), "cannot lock the table", e);
+    }
+    try {
+      if (m_stale || file_changed()) reload();
+      m_pass_before = f.stamp();
+    } catch (const platform::FileError& e) {
+      f.unlock();
+      throw_io_error(path(), "cannot read the table", e);
+    } catch (...) {
+      f.unlock();
+      throw;
+    }
+    m_pass_locked = true;
+    f.gather_writes(m_file->head_size());
+  }
+  m_pass_paused = false;
+}
+
+void Table::write_pass() {
+  platform::File& f = m_file->handle();
+  bool wrote = false;
+  try {
+    wrote = f.write_gathered();
+  } catch (const platform::FileError& e) {
+    // Part of the pass may be in the file: memory is read again from it, so
+    // the two agree.
+    m_stale = true;
+    try {
+      reload();
+    } catch (const Error&) {
+    }
+    try {
+      f.advance_stamp(m_pass_before);
+    } catch (const platform::FileError&) {
+    }
+    throw_io_error(path(), "cannot write to the table", e);
+  }
+  if (!wrote) return;
+  try {
+    m_stamp = f.advance_stamp(m_pass_before);
+  } catch (const platform::FileError&) {
+    m_stale = true;  // we cannot tell others; read it again next time to be safe
+  }
+}
+
+void Table::pause_pass() {
+  if (m_pass_depth == 0 || m_pass_paused) return;
+  m_pass_paused = true;
+  leave_pass_lock();
+}
+
+void Table::leave_pass_lock() {
+  if (!m_pass_locked) return;
+  m_pass_locked = false;
+  struct Unlock {
+    platform::File& f;
+    ~Unlock() { f.unlock(); }
+  } unlock{m_file->handle()};
+  write_pass();
+}
+
+void Table::end_pass() {
+  if (m_pass_depth == 0 || --m_pass_depth > 0) return;
+  m_pass_paused = false;
+  leave_pass_lock();
+}
+
+WritePass::~WritePass() {
+  if (!m_table) return;
+  try {
+    m_table->end_pass();
+  } catch (const Error&) {
+  }
+}
+
+void WritePass::finish() {
+  Table* t = std::exchange(m_table, nullptr);
+  if (t) t->end_pass();
+}
+
+PassPause::PassPause(Table& table) {
+  if (!table.in_pass()) return;
+  table.pause_pass();
+  m_table = &table;
+}
+
+PassPause::~PassPause() {
+  if (!m_table) return;
+  try {
+    m_table->resume_pass();
+  } catch (const Error&) {
+    // Not resumed: the changes that follow take the lock each on their own.
+  }
+}
+
 void Table::sync_with_file() {
+  if (in_pass()) return;  // we hold the lock: nobody else changed it
   if (!m_stale) {
     try {
       if (!file_changed()) return;

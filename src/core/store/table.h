@@ -107,6 +107,23 @@ class Table {
     return m_numbers[size_t(id) * m_number_count + size_t(m_number_slot[field])];
   }
 
+  // A pass of many changes, e.g. a valuation that writes back every row of a
+  // long ledger, holds the file's exclusive lock from begin_pass() to
+  // end_pass() (WritePass below does both): the file is looked at for other
+  // copies' changes once, when the pass begins, and the changes' writes are
+  // gathered and reach the file together when it ends. Memory and the other
+  // cursors of this program see each change at once, as outside a pass.
+  // Passes nest; only the outermost one locks and writes. Other running
+  // copies wait for the table meanwhile, so a pass lets go around anything
+  // that waits for the user (PassPause).
+  void begin_pass();
+  // Writes what the pass gathered and lets go of the lock. Throws Error when
+  // the file cannot be written; the table is then read again from the file.
+  void end_pass();
+  void pause_pass();
+  void resume_pass();
+  bool in_pass() const { return m_pass_depth > 0 && !m_pass_paused; }
+
   // Grows by one on every change; cursors and queries use it to notice changes.
   uint64_t version() const { return m_version; }
 
@@ -153,9 +170,46 @@ class Table {
   std::map<int, Listener> m_listeners;
   std::shared_ptr<Error> m_refusal;
   int m_next_listener = 1;
-  platform::FileStamp m_stamp;  // the file as our last read or change left it
-  bool m_stale = false;         // a failed write: read the file again before use
+  void write_pass();  // writes what the pass gathered, notes the stamp it left
+  void leave_pass_lock();
+  int m_pass_depth = 0;
+  bool m_pass_paused = false;
+  bool m_pass_locked = false;
+  platform::FileStamp m_pass_before;  // the file when the pass (or its resumption) began
+  platform::FileStamp m_stamp;        // the file as our last read or change left it
+  bool m_stale = false;               // a failed write: read the file again before use
   std::vector<uint8_t> m_merged;
+};
+
+// The table's pass for the life of this object (see Table::begin_pass()).
+// finish() ends it where a failure to write must reach the caller; the
+// destructor ends it otherwise (a failure there leaves the table read again
+// from the file and is not reported: the pass is being left for an error
+// already).
+class WritePass {
+ public:
+  explicit WritePass(Table& table) : m_table(&table) { table.begin_pass(); }
+  ~WritePass();
+  WritePass(const WritePass&) = delete;
+  WritePass& operator=(const WritePass&) = delete;
+  void finish();
+
+ private:
+  Table* m_table;
+};
+
+// Lets go of the table's pass, if it is in one, while this object lives: for
+// a question or a message in the middle of a pass, so that other running
+// copies need not wait for the user's answer.
+class PassPause {
+ public:
+  explicit PassPause(Table& table);
+  ~PassPause();
+  PassPause(const PassPause&) = delete;
+  PassPause& operator=(const PassPause&) = delete;
+
+ private:
+  Table* m_table = nullptr;
 };
 
 }  // namespace vmx::store

@@ -71,6 +71,9 @@ class TableFile {
   virtual void renumber(const std::vector<RowId>& to) { (void)to; }
   // Bytes at the start of a record that form its unique key (0: no key).
   virtual size_t key_size() const { return 0; }
+  // Bytes at the start of the file that count and describe the rest: what a
+  // pass of gathered writes puts in the file last, in a write of its own.
+  virtual uint64_t head_size() const { return 0; }
   // The open file, for locking it against other processes and noticing their
   // changes.
   virtual platform::File& handle() = 0;

@@ -7,11 +7,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <string>
 
 #include "core/store/cursor.h"
 #include "core/store/session.h"
+#include "core/store/table.h"
 #include "support/temp_dir.h"
 
 #ifdef VMX_HAVE_PXLIB
@@ -33,12 +35,18 @@ std::string code(char prefix, int i) {
 }
 
 // One copy: adds its rows; every tenth row it also changes its own field
-// (PRICE for copy 0, NAME for copy 1) of one of the shared rows.
+// (PRICE for copy 0, NAME for copy 1) of one of the shared rows. Copy 1 makes
+// its changes in passes of ten rows, copy 0 one at a time.
 void run_copy(const std::string& dir, const std::string& file, int copy) {
   Session s;
   Cursor c(s, dir, file);
   c.open();
+  std::optional<WritePass> pass;
   for (int i = 0; i < kAdded; ++i) {
+    if (copy == 1 && i % 10 == 0) {
+      if (pass) pass->finish();
+      pass.emplace(c.table());
+    }
     c.append();
     c.set_string("CODE", code(char('p' + copy), i));
     c.post();
@@ -52,6 +60,7 @@ void run_copy(const std::string& dir, const std::string& file, int copy) {
       c.post();
     }
   }
+  if (pass) pass->finish();
 }
 
 // The rows another reader finds in the file: python3-dbf for dBase, pxlib for

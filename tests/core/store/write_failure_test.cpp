@@ -12,6 +12,7 @@
 #include "core/store/cursor.h"
 #include "core/store/error.h"
 #include "core/store/session.h"
+#include "core/store/table.h"
 #include "support/temp_dir.h"
 
 namespace vmx::store {
@@ -129,6 +130,66 @@ TEST(WriteFailureTest, ParadoxInsertStopsCleanly) {
       {"header", {.nth_write = 4, .error = EIO}, true},
   };
   for (const Case& c : cases) run_case(c, "t.db", schema, 20, "k011");
+}
+
+// A pass whose gathered writes fail at its end: the error reaches the caller,
+// memory is read again from the file (which holds whatever part of the pass
+// reached it), and the next change writes as usual.
+TEST(WriteFailureTest, PassThatCannotBeWrittenLeavesMemoryAsTheFile) {
+  Schema dbf;
+  dbf.fields = {{"CODE", FieldType::Character, 6, 0}, {"PRICE", FieldType::Numeric, 10, 3}};
+  Schema px;
+  px.fields = {{"CODE", FieldType::Character, 200, 0}, {"PRICE", FieldType::Number, 8, 0}};
+  px.key_fields = 1;
+  const struct {
+    const char* file;
+    const Schema& schema;
+    Fault fault;
+  } cases[] = {
+      {"t.dbf", dbf, {.nth_write = 1}},
+      {"t.dbf", dbf, {.nth_write = 1, .written_first = 300}},
+      {"t.db", px, {.nth_write = 1, .error = EIO}},
+      {"t.db", px, {.nth_write = 1, .written_first = 5000}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " torn after " + std::to_string(c.fault.written_first));
+    test::TempDir dir;
+    const std::string where = dir.path().string();
+    create_table_file(dir / c.file, c.schema);
+    {
+      Session s;
+      Cursor cur(s, where, c.file);
+      cur.open();
+      for (int i = 0; i < 30; ++i) append(cur, key(2 * i));
+    }
+    platform::FaultyFileSystem faulty;
+    const platform::ScopedFileSystem use(faulty);
+    Session s;
+    Cursor cur(s, where, c.file);
+    cur.open();
+    try {
+      WritePass pass(cur.table());
+      for (cur.first(); !cur.eof(); cur.next()) {
+        cur.set_double("PRICE", 7);
+        cur.post();
+      }
+      append(cur, "k999");
+      faulty.arm(c.fault);
+      pass.finish();
+      ADD_FAILURE() << "the pass was written";
+    } catch (const IoError& e) {
+      EXPECT_EQ(e.os_error(), c.fault.error);
+    }
+    EXPECT_TRUE(faulty.fired());
+    Session fresh;
+    const std::vector<std::string> in_file = codes(fresh, where, c.file);
+    EXPECT_EQ(codes(s, where, c.file), in_file);
+    append(cur, "z999");
+    Session after;
+    std::vector<std::string> want = in_file;
+    want.push_back("z999");
+    EXPECT_EQ(codes(after, where, c.file), want);
+  }
 }
 
 }  // namespace
