@@ -6,6 +6,7 @@
 #include "core/fund/fund_record.h"
 #include "core/fund/matching.h"
 #include "core/store/rounding.h"
+#include "core/store/table.h"
 
 namespace vmx::fund {
 
@@ -60,6 +61,7 @@ bool out_money(FundLedger& f, TypeBook& types, float p, Date d) {
   Investment b;
   b.price = c.get_double("PRICE");
   if (b.price == 0) {
+    store::PassPause pause(c.table());
     f.dialogs().inform(kZeroPrice);
     return false;
   }
@@ -71,6 +73,7 @@ bool out_money(FundLedger& f, TypeBook& types, float p, Date d) {
   if (type_code(b.xabc) != kDefaultType) {
     t = types.find(b.xabc);
     if (!t) {
+      store::PassPause pause(c.table());
       f.dialogs().inform("发现基金管理窗口中的一种投资类型: " + b.xabc +
                          "(日期:" + b.dt.to_string() + "投资人:" + c.get_string("NAME") +
                          "),定义窗口中没有，请修改后再操作！");
@@ -96,6 +99,7 @@ void calc(FundLedger& f, TypeBook& types) {
   QuietViews quiet(c);
   const store::Table& t = c.table();
   const int f_code = c.field_index("PYCODE"), f_czxh = c.field_index("CZXH");
+  store::WritePass pass(c.table());
   for (store::RowId id : std::vector<store::RowId>(c.rows())) {
     if (!t.alive(id) || t.get(id, f_code).as_string() == kMarketCode ||
         t.get(id, f_czxh).as_integer() > 0)
@@ -105,6 +109,7 @@ void calc(FundLedger& f, TypeBook& types) {
     if (xabc < "ZZZZ" && type_code(xabc) != xabc) c.set_string("XABC", type_code(xabc));
     if (c.is_blank("CZXH") || c.get_int("CZXH") < 0) c.set_int("CZXH", 0);
     if (c.get_string("XABC").empty()) {
+      store::PassPause pause(c.table());
       f.dialogs().inform("发现一个投资人记录(日期:" + c.get_date("DT").to_string() +
                          "投资人:" + c.get_string("NAME") + ")没有类型定义,且填以缺省类型y。");
       c.set_string("XABC", kDefaultType);
@@ -122,6 +127,7 @@ void calc(FundLedger& f, TypeBook& types) {
       c.post();
     }
   }
+  pass.finish();
   c.last();
 }
 

@@ -6,6 +6,7 @@
 #include "core/fund/fund_record.h"
 #include "core/platform/error_boundary.h"
 #include "core/store/rounding.h"
+#include "core/store/table.h"
 
 namespace vmx::fund {
 
@@ -76,13 +77,13 @@ int up_calc(FundLedger& f) {
               f_inc = c.field_index("INC"), f_price = c.field_index("PRICE"),
               f_unit = c.field_index("UNIT"), f_czxh = c.field_index("CZXH");
     const bool ran = platform::run_ignoring_exceptions(f.dialogs(), [&] {
+      store::WritePass pass(c.table());
       for (size_t i = static_cast<size_t>(pos) + 1; i < rows.size(); ++i) {
         if (!c.go_to_bookmark(rows[i])) continue;
         ++done;
         if (!date_in_range(c.value_at(f_dt).as_date())) {
-          f.dialogs().inform(kBadDate);
           stopped = true;
-          return;
+          break;
         }
         const double input = static_cast<double>(store::trunc(c.value_at(f_input).as_number()));
         const std::string code = c.value_at(f_code).as_string();
@@ -118,10 +119,14 @@ int up_calc(FundLedger& f) {
         pp = static_cast<float>(price);
         pf = static_cast<float>(fund);
       }
+      pass.finish();
     });
     failed = !ran;  // the numbering still runs after an error
   }
-  if (stopped) return done;
+  if (stopped) {
+    f.dialogs().inform(kBadDate);
+    return done;
+  }
   if (!failed && done < kRecomputeBackRows && f.recompute_back) {
     c.last();
     c.move_by(-kRecomputeBackRows);
@@ -147,6 +152,7 @@ int fillnum(FundLedger& f) {
   int64_t n = num_of(p);
   if (n == 0) n = 1;
   QuietViews quiet(c);
+  store::WritePass pass(c.table());
   for (size_t i = static_cast<size_t>(p) + 1; i < rows.size(); ++i) {
     if (code_of(i) == kMarketCode) continue;
     ++n;
@@ -161,6 +167,7 @@ int fillnum(FundLedger& f) {
       c.post();
     }
   }
+  pass.finish();
   c.last();
   return static_cast<int>(n);
 }

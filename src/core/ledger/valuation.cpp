@@ -7,6 +7,7 @@
 #include "core/ledger/holdings_record.h"
 #include "core/store/catalogue.h"
 #include "core/store/rounding.h"
+#include "core/store/table.h"
 
 namespace vmx::ledger {
 
@@ -75,12 +76,16 @@ bool Valuation::calc() {
   // Each row is read whole, changed in memory and written back field by field
   // where its stored bytes change, so a row that is already right is left
   // untouched.
+  // Both passes write back most rows of a long ledger: their writes reach
+  // the file together, and other running copies wait meanwhile.
+  store::WritePass pass(c.table());
   const std::vector<store::RowId> first_pass = c.rows();
   for (store::RowId id : first_pass) {
     if (!c.go_to_bookmark(id)) continue;
     const HoldingsRow was = fields.read(c);
     HoldingsRow row = was;
     if (row.lx.empty()) {
+      pass.finish();
       m_dialogs.inform(kMissingTypeMessage);
       return false;
     }
@@ -112,7 +117,12 @@ bool Valuation::calc() {
     if (row.price2 == 0) {
       const std::string question =
           "发现一个名为" + row.name + "的证券当前价(价格2)是0，改为和买入价(价格1)相同吗？";
-      if (m_dialogs.ask(question)) {
+      bool yes;
+      {
+        store::PassPause pause(c.table());
+        yes = m_dialogs.ask(question);
+      }
+      if (yes) {
         p2 = p1;
         row.price2 = p1;
       }
@@ -145,6 +155,7 @@ bool Valuation::calc() {
   }
 
   if (t2 == 0) {
+    pass.finish();
     m_dialogs.inform(kZeroTotalMessage);
     return false;
   }
@@ -228,6 +239,7 @@ bool Valuation::calc() {
     fields.write(c, row, was);
     c.post();
   }
+  pass.finish();
 
   m_ledger.set_valuation_pending(false);
   m_tz = tz;
