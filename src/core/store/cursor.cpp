@@ -262,9 +262,16 @@ bool Cursor::go_to_bookmark(Bookmark b) {
   refresh();
   if (b == kNoRow || !m_table->alive(b)) return false;
   const OrderSpec& spec = current_spec();
-  const std::string key = m_table->sort_key(spec, b);
-  if (key.empty()) return false;
-  settle(static_cast<long>(m_table->lower_bound(spec, key)));
+  // A pass that walks the view goes to the row after the current one: no
+  // search needed for it.
+  const auto& order = m_table->order(spec);
+  if (m_pos >= 0 && static_cast<size_t>(m_pos) + 1 < order.size() && order[m_pos + 1] == b) {
+    settle(m_pos + 1);
+  } else {
+    const std::string key = m_table->sort_key(spec, b);
+    if (key.empty()) return false;
+    settle(static_cast<long>(m_table->lower_bound(spec, key)));
+  }
   m_eof = m_bof = false;
   notify(Event::Moved);
   return true;
