@@ -189,6 +189,15 @@ void File::gather(const void* data, size_t size, uint64_t offset) {
   if (size == 0) return;
   const auto* in = static_cast<const uint8_t*>(data);
   const uint64_t end = offset + size;
+  // Past everything gathered so far (a pass writing its rows in file order):
+  // nothing to look for.
+  if (m_gathered.empty() ||
+      m_gathered.rbegin()->first + m_gathered.rbegin()->second.size <= offset) {
+    uint8_t* bytes = log_space(size);
+    std::memcpy(bytes, in, size);
+    m_gathered.emplace_hint(m_gathered.end(), offset, Stretch{bytes, size});
+    return;
+  }
   // A stretch that begins before this write, or at it, and reaches into it.
   auto it = m_gathered.upper_bound(offset);
   if (it != m_gathered.begin()) {

@@ -373,7 +373,34 @@ void Table::leave_pass_lock() {
     platform::File& f;
     ~Unlock() { f.unlock(); }
   } unlock{m_file->handle()};
+  std::exception_ptr failed;
+  try {
+    write_deferred();
+  } catch (...) {
+    failed = std::current_exception();
+  }
   write_pass();
+  if (failed) std::rethrow_exception(failed);
+}
+
+// In a pass, a change to a row that leaves its key alone need not reach the
+// codec at once: memory holds the row, and the codec gets it when the pass
+// writes. A key that changes moves the row among the file's others, which
+// the codec must see in the order the changes came.
+bool Table::defers(RowId id, const uint8_t* rec) const {
+  if (!in_pass() || !m_pass_locked) return false;
+  const size_t key = m_file->key_size();
+  return key == 0 || std::memcmp(record(id), rec, key) == 0;
+}
+
+void Table::write_deferred() {
+  if (m_deferred.empty()) return;
+  std::vector<RowId> rows;
+  rows.swap(m_deferred);
+  std::sort(rows.begin(), rows.end());
+  for (RowId id : rows) m_is_deferred[id] = false;
+  for (RowId id : rows)
+    if (alive(id)) write_through([&] { m_file->update(id, record(id)); });
 }
 
 void Table::end_pass() {
@@ -496,6 +523,8 @@ void Table::reload() {
   m_arena = std::move(fresh);
   m_alive = std::move(alive);
   m_live = live;
+  m_deferred.clear();
+  m_is_deferred.assign(m_alive.size(), false);
   m_orders.clear();
   m_numbers.clear();
   ++m_version;
@@ -506,6 +535,7 @@ void Table::reload() {
 RowId Table::insert(const uint8_t* rec) {
   if (m_refusal) throw *m_refusal;
   WriteLock lock(*this);
+  write_deferred();
   const RowId id = write_through([&] { return m_file->insert(rec); });
   lock.done();
   if (id >= m_alive.size()) {
@@ -547,7 +577,16 @@ void Table::update(RowId id, const uint8_t* rec, const uint8_t* base) {
     merge_unchanged(id, base, m_merged.data());
     rec = m_merged.data();
   }
-  write_through([&] { m_file->update(id, rec); });
+  if (defers(id, rec)) {
+    if (m_is_deferred.size() <= id) m_is_deferred.resize(m_alive.size(), false);
+    if (!m_is_deferred[id]) {
+      m_is_deferred[id] = true;
+      m_deferred.push_back(id);
+    }
+  } else {
+    write_deferred();
+    write_through([&] { m_file->update(id, rec); });
+  }
   lock.done();
   std::memcpy(m_arena.data() + size_t(id) * m_recsize, rec, m_recsize);
   ++m_version;
@@ -560,6 +599,7 @@ void Table::erase(RowId id) {
   if (m_refusal) throw *m_refusal;
   WriteLock lock(*this);
   if (!alive(id)) throw Error("the row to delete is no longer in " + path().filename().string());
+  write_deferred();
   write_through([&] { m_file->erase(id); });
   lock.done();
   key_changed(id, false, true);

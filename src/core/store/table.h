@@ -172,6 +172,14 @@ class Table {
   int m_next_listener = 1;
   void write_pass();  // writes what the pass gathered, notes the stamp it left
   void leave_pass_lock();
+  bool defers(RowId id, const uint8_t* record) const;
+  void write_deferred();
+  // Rows a pass changed in memory whose records the codec has not been
+  // given yet: they go to it together, in row order, before the pass's
+  // writes reach the file (and before any insert or delete, which look at
+  // the file's other rows).
+  std::vector<RowId> m_deferred;
+  std::vector<bool> m_is_deferred;
   int m_pass_depth = 0;
   bool m_pass_paused = false;
   bool m_pass_locked = false;
